@@ -1,0 +1,16 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The whole file, or nullopt when there is no such file. Throws AppError when it exists but
+// cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path, const std::string& what);
+
+// Replaces the file in one step: a crash leaves either the old content or the new, never a
+// truncated file. Throws AppError naming the file when it cannot be written.
+void WriteFileAtomically(const std::string& path, const std::string& bytes,
+                         const std::string& what);
+
+// A line of a file as a message quotes it: shortened, with control bytes as dots.
+std::string ShownInMessage(std::string_view text);
