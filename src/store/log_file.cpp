@@ -62,7 +62,9 @@ LogRecord ParseLog(std::string_view bytes, const std::string& path) {
 }
 
 std::string FormatLog(const LogRecord& record) {
-    std::string bytes = (record.Total >= 0 ? " " : "") + std::to_string(record.Total) + " \r\n";
+    std::string bytes = record.Total >= 0 ? " " : "";
+    bytes += std::to_string(record.Total);
+    bytes += " \r\n";
     if (const auto& d = record.LastScheduledClear) {
         char date[32];
         std::snprintf(date, sizeof date, "%04d-%02d-%02d\r\n", d->Year, d->Month, d->Day);

@@ -1,0 +1,32 @@
+# On Linux the Windows program is cross-built beside the native one: x86_64 with its tests,
+# which run under Wine in this tree's CTest run, and i686, which is only compiled.
+include(ExternalProject)
+
+foreach(arch x86_64 i686)
+    find_program(MINGW_${arch} ${arch}-w64-mingw32-g++-posix)
+    if(NOT MINGW_${arch})
+        message(FATAL_ERROR "${arch}-w64-mingw32-g++-posix not found: install mingw-w64, or "
+                            "configure with -DONLINE_TIMER_WINDOWS_BUILDS=OFF")
+    endif()
+    set(tests OFF)
+    if(arch STREQUAL x86_64)
+        set(tests ${ONLINE_TIMER_TESTS})
+    endif()
+    ExternalProject_Add(windows-${arch}
+        SOURCE_DIR ${PROJECT_SOURCE_DIR}
+        BINARY_DIR ${CMAKE_BINARY_DIR}/windows-${arch}
+        CMAKE_ARGS
+            -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-w64-${arch}.cmake
+            -DCMAKE_BUILD_TYPE=Release
+            -DONLINE_TIMER_TESTS=${tests}
+        BUILD_ALWAYS ON
+        INSTALL_COMMAND ""
+        USES_TERMINAL_BUILD ON
+    )
+endforeach()
+
+if(ONLINE_TIMER_TESTS)
+    set(include_file ${CMAKE_BINARY_DIR}/windows-tests.cmake)
+    file(WRITE ${include_file} "subdirs(\"${CMAKE_BINARY_DIR}/windows-x86_64\")\n")
+    set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
+endif()

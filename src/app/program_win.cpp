@@ -1,0 +1,65 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "app/program_win.h"
+#include "store/data_path.h"
+
+namespace modMain {
+DataPaths dataPaths;
+TickEngine* tickEngine = nullptr;
+}  // namespace modMain
+
+namespace {
+
+class WindowsFileSystem : public FileSystemProbe {
+public:
+    bool Exists(const std::string& path) override {
+        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    // The file is replaced through a new file beside it, so both must be possible.
+    bool CanWrite(const std::string& path) override {
+        if (Exists(path)) {
+            HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE) return false;
+            CloseHandle(file);
+        }
+        const std::string probe = path + ".new";
+        HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(file);
+        return true;
+    }
+    bool Copy(const std::string& from, const std::string& to) override {
+        const std::string folder = to.substr(0, to.find_last_of('\\'));
+        SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+        return CopyFileA(from.c_str(), to.c_str(), TRUE) != 0;
+    }
+};
+
+std::string PerUserCopy(const std::string& fixedPath) {
+    char appData[MAX_PATH];
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, appData))) return "";
+    return std::string(appData) + "\\VirtualStore\\Windows" +
+           fixedPath.substr(fixedPath.find_last_of('\\'));
+}
+
+}  // namespace
+
+DataPaths ResolveDataPaths() {
+    WindowsFileSystem fs;
+    return {ResolveDataPath(kSettingsPath, PerUserCopy(kSettingsPath), fs),
+            ResolveDataPath(kLogPath, PerUserCopy(kLogPath), fs)};
+}
+
+void ReportError(const AppError& error, HWND owner) {
+    const std::string text = error.what();
+    const std::string caption = std::string(kProgramTitle) + " - error " + std::to_string(error.Number());
+    MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+void SaveLogNow(const LogRecord& record) {
+    SaveLogTotal(record, modMain::dataPaths.Log);
+    if (modMain::tickEngine) modMain::tickEngine->NoteLogSaved(record);
+}

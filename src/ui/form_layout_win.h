@@ -1,0 +1,80 @@
+#pragma once
+#include <windows.h>
+
+#include <span>
+#include <string>
+#include <vector>
+
+enum class Kind { Label, AutoLabel, Link, Button, CheckBox, Option, Edit, Frame };
+
+// One control as the form's table gives it, in twips; listed in tab order.
+struct Control {
+    int id;
+    Kind kind;
+    const char* caption;
+    int left, top, width, height;
+    int maxLength = 0;
+    int frame = 0;  // a label placed inside this frame
+};
+
+enum class Border { FixedDialog, FixedSingle, SizableNoControlBox };
+
+struct FormLayout {
+    const char* caption;
+    int clientWidth, clientHeight;  // twips
+    Border border;
+    bool centred;
+    int focus;  // the control that has the focus when the form opens
+};
+
+inline constexpr const char* kFormClass = "OnlineTimer.Form";
+
+// A window of the program: one instance, created on first use, laid out from its table.
+class Form {
+public:
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    HWND Hwnd() const { return hwnd_; }
+    bool IsLoaded() const { return hwnd_ != nullptr; }
+    bool IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+    // Loads the form when needed (running Form_Load), shows it modeless and brings it forward.
+    void Show();
+    void Hide();
+    void Unload();
+
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    std::string Text(int id) const;
+    void SetText(int id, const std::string& text);
+    bool Checked(int id) const;
+    void SetChecked(int id, bool checked);
+
+    // Every form is owned by the hidden main window, which keeps them out of the taskbar.
+    static void SetOwner(HWND owner) { owner_ = owner; }
+    // Tab and arrow keys for the active form.
+    static bool HandleDialogKeys(MSG& msg);
+    static int TwipsToPixels(int twips);
+
+protected:
+    Form(const FormLayout& layout, std::span<const Control> controls);
+    void Load();
+    // Reports a problem with the user's input; the form stays open.
+    void Warn(const std::string& text) const;
+
+    virtual void Form_Load() {}
+    virtual void OnClick(int /*id*/) {}
+    virtual void OnCloseButton() { Unload(); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    const Control* Find(int id) const;
+
+    const FormLayout& layout_;
+    std::span<const Control> controls_;
+    HWND hwnd_ = nullptr;
+    static HWND owner_;
+    static std::vector<Form*> loaded_;
+};

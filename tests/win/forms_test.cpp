@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "app/program_win.h"
+#include "ui/forms_win.h"
+#include "win_test_support.h"
+
+namespace {
+
+class FormsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        modMain::appState = {};
+        modMain::dataPaths = {std::string(temp) + "forms-test.ini", std::string(temp) + "forms-test.dat"};
+        DeleteFileA(modMain::dataPaths.Settings.c_str());
+        DeleteFileA(modMain::dataPaths.Log.c_str());
+    }
+    void TearDown() override {
+        for (Form* f : AllForms()) f->Unload();
+    }
+    static std::vector<Form*> AllForms() {
+        return {&frmTime::Get(), &frmAlert::Get(), &frmConfig::Get(),
+                &frmAdd::Get(),  &frmClear::Get(), &frmAbout::Get()};
+    }
+    static void Click(Form& form, int id) { SendMessageA(form.Item(id), BM_CLICK, 0, 0); }
+    static void Type(Form& form, int id, const std::string& keys) {
+        for (char c : keys) SendMessageA(form.Item(id), WM_CHAR, static_cast<unsigned char>(c), 1);
+    }
+    // Clicks a button that is expected to show a message box; returns the box's text.
+    static std::string ClickExpectingMessage(Form& form, int id) {
+        auto box = std::async(std::launch::async, TakeMessageBox, GetCurrentProcessId(), 10000);
+        Click(form, id);
+        return box.get();
+    }
+};
+
+}  // namespace
+
+TEST_F(FormsTest, ConfigDaysFilterAndLimitBoxLooks) {
+    modMain::appState.AlertEnabled = true;
+    modMain::appState.AlertDays = "1";
+    modMain::appState.AlertHours = "2";
+    modMain::appState.AlertMinutes = "x";
+    frmConfig& form = frmConfig::Get();
+    form.Show();
+    EXPECT_FALSE(form.Checked(Check1));
+    EXPECT_TRUE(form.Checked(Check3));
+    form.SetText(Text1, "");
+    Type(form, Text1, "1a2-. \x16");
+    EXPECT_EQ(form.Text(Text1), "12");
+    Type(form, Text1, "\b3456789");
+    EXPECT_EQ(form.Text(Text1), "13456");  // at most five characters
+    form.SetText(Text5, "");
+    Type(form, Text5, "-1.5h");
+    EXPECT_EQ(form.Text(Text5), "-1.5h");  // the hours box takes anything
+
+    Click(form, Check3);
+    for (int id : {Text1, Text5, Text4}) EXPECT_FALSE(IsWindowEnabled(form.Item(id))) << id;
+    EXPECT_EQ(form.Text(Text4), "x");
+    Click(form, Check3);
+    for (int id : {Text1, Text5, Text4}) EXPECT_TRUE(IsWindowEnabled(form.Item(id))) << id;
+}
+
+TEST_F(FormsTest, ConfigOkSaveWritesWhatTheUserSees) {
+    frmConfig& form = frmConfig::Get();
+    form.Show();
+    Click(form, Check2);
+    Click(form, Check3);
+    form.SetText(Text1, "1");
+    form.SetText(Text5, "");
+    form.SetText(Text4, "30");
+    Click(form, Command1);
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_EQ(ReadFileBytes(modMain::dataPaths.Settings), "False\r\nTrue\r\nTrue\r\n1\r\n\r\n30\r\n");
+    EXPECT_EQ(modMain::appState.AlertLimitSeconds, 88200);
+
+    form.Show();  // refilled from the state
+    EXPECT_TRUE(form.Checked(Check2));
+    form.SetText(Text4, "45");
+    form.Show();  // already open: not refilled
+    EXPECT_EQ(form.Text(Text4), "45");
+    Click(form, Command2);
+    EXPECT_EQ(modMain::appState.AlertMinutes, "30");
+}
+
+TEST_F(FormsTest, ConfigRefusesATooLargeLimitAndStaysOpen) {
+    frmConfig& form = frmConfig::Get();
+    form.Show();
+    Click(form, Check1);
+    form.SetText(Text1, "24856");
+    const std::string message = ClickExpectingMessage(form, Command3);
+    EXPECT_NE(message.find("The largest limit is 2147483647 seconds, for example 24855 days"),
+              std::string::npos)
+        << message;
+    EXPECT_TRUE(form.IsVisible());
+    EXPECT_FALSE(modMain::appState.ClearOnFirstOfMonth);
+    EXPECT_EQ(modMain::appState.AlertDays, "");
+    EXPECT_FALSE(FileExists(modMain::dataPaths.Settings));
+}
+
+TEST_F(FormsTest, AdjustAddsAndSubtracts) {
+    modMain::appState.TotalSeconds = 100;
+    frmAdd& form = frmAdd::Get();
+    form.Show();
+    EXPECT_TRUE(form.Checked(Option1));
+    Type(form, Text1, "1");
+    Type(form, Text2, "2");
+    Type(form, Text3, "3");
+    Click(form, Command1);
+    EXPECT_EQ(modMain::appState.TotalSeconds, 93880);
+    EXPECT_FALSE(form.IsLoaded());
+
+    form.Show();  // every opening starts empty, adding
+    EXPECT_EQ(form.Text(Text1), "");
+    Click(form, Option2);
+    EXPECT_FALSE(form.Checked(Option1));
+    Type(form, Text3, "0.5");
+    Click(form, Command1);
+    EXPECT_EQ(modMain::appState.TotalSeconds, 93850);
+
+    form.Show();
+    Type(form, Text1, "24856");
+    const std::string message = ClickExpectingMessage(form, Command1);
+    EXPECT_NE(message.find("At most 24855 days"), std::string::npos) << message;
+    EXPECT_TRUE(form.IsVisible());
+    EXPECT_EQ(modMain::appState.TotalSeconds, 93850);
+    Click(form, Command2);
+    EXPECT_FALSE(form.IsLoaded());
+}
+
+TEST_F(FormsTest, ClearSavesZeroAtOnceOrChangesNothing) {
+    AppState& state = modMain::appState;
+    state.TotalSeconds = 500;
+    state.SessionSeconds = 20;
+    state.LastScheduledClear = CalendarDate{2026, 12, 6};
+    frmClear& form = frmClear::Get();
+    form.Show();
+    Click(form, Command2);
+    EXPECT_EQ(state.TotalSeconds, 500);
+    EXPECT_FALSE(FileExists(modMain::dataPaths.Log));
+
+    modMain::dataPaths.Log = "c:\\no-such-folder\\tavo.dat";
+    form.Show();
+    const std::string message = ClickExpectingMessage(form, Command1);
+    EXPECT_NE(message.find("c:\\no-such-folder\\tavo.dat\" could not be written"), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("The log was not emptied."), std::string::npos) << message;
+    EXPECT_EQ(state.TotalSeconds, 500);
+    EXPECT_TRUE(form.IsVisible());
+
+    SetUp();
+    state.TotalSeconds = 500;
+    state.LastScheduledClear = CalendarDate{2026, 12, 6};
+    Click(form, Command1);
+    EXPECT_EQ(ReadFileBytes(modMain::dataPaths.Log), " 0 \r\n2026-12-06\r\n");
+    EXPECT_EQ(state.TotalSeconds, 0);
+    EXPECT_FALSE(form.IsVisible());
+    EXPECT_TRUE(form.IsLoaded());  // only hidden
+}
+
+TEST_F(FormsTest, AlertStatesTheLimitInForce) {
+    modMain::appState.AlertDays = "1";
+    modMain::appState.AlertHours = "2";
+    modMain::appState.AlertMinutes = "30";
+    frmAlert& alert = frmAlert::Get();
+    alert.ShowAlert();
+    EXPECT_EQ(alert.Text(Label2), "An Alert limit of 1 days, 2 hours, and 30 minutes has been reached.");
+    EXPECT_EQ(GetFocus(), alert.Item(Command1));
+    Click(alert, Command1);
+    EXPECT_FALSE(alert.IsVisible());
+    modMain::appState.AlertDays = "0";
+    alert.ShowAlert();
+    alert.ShowAlert();
+    EXPECT_EQ(alert.Text(Label2), "An Alert limit of 0 days, 2 hours, and 30 minutes has been reached.");
+    int windows = 0;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, kFormClass, "Alert"));) ++windows;
+    EXPECT_EQ(windows, 1);
+}
+
+TEST_F(FormsTest, StatsWindowComesBackHiddenWithItsTexts) {
+    frmTime& stats = frmTime::Get();
+    stats.ShowCounts("00:00:00:01", "100:00:00:00");
+    EXPECT_TRUE(stats.IsLoaded());
+    EXPECT_FALSE(stats.IsVisible());
+    stats.Show();
+    SendMessageA(stats.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(stats.IsLoaded());
+    stats.ShowCounts("00:00:00:01", "100:00:00:00");
+    EXPECT_FALSE(stats.IsVisible());
+    EXPECT_EQ(stats.Text(Label1), "00:00:00:01");
+    EXPECT_EQ(stats.Text(Label2), "100:00:00:00");
+}
+
+// No caption is cut off: every text fits the control that shows it.
+TEST_F(FormsTest, CaptionsFitTheirControls) {
+    frmAlert::Get().ShowAlert();
+    for (Form* form : AllForms()) {
+        form->Show();
+        for (HWND c = GetWindow(form->Hwnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            char cls[16];
+            GetClassNameA(c, cls, sizeof cls);
+            const std::string text = form->Text(GetDlgCtrlID(c));
+            if (text.empty() || std::string(cls) == "Edit") continue;
+            HDC dc = GetDC(c);
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
+            RECT r;
+            GetClientRect(c, &r);
+            const LONG style = GetWindowLongA(c, GWL_STYLE);
+            const bool box = std::string(cls) == "Button" && (style & 0xF) != BS_PUSHBUTTON &&
+                             (style & 0xF) != BS_GROUPBOX;
+            RECT need = {0, 0, r.right - (box ? 16 : 0), 0};
+            DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
+            ReleaseDC(c, dc);
+            EXPECT_LE(need.right, r.right - (box ? 16 : 0)) << text;
+            if (std::string(cls) != "Button") {
+                EXPECT_LE(need.bottom, r.bottom) << text;
+            }
+            RECT inForm;
+            GetWindowRect(c, &inForm);
+            MapWindowPoints(nullptr, form->Hwnd(), reinterpret_cast<POINT*>(&inForm), 2);
+            RECT client;
+            GetClientRect(form->Hwnd(), &client);
+            EXPECT_LE(inForm.right, client.right) << text;
+            EXPECT_LE(inForm.bottom, client.bottom) << text;
+        }
+    }
+}

@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "store/log_file.h"
+#include "store/settings_file.h"
+#include "ui/forms_win.h"
+#include "win_test_support.h"
+
+namespace {
+
+constexpr const char* kDefaultSettings = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
+
+// The real program, started as a user would start it.
+class Program {
+public:
+    Program() {
+        char path[MAX_PATH];
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string exe(path);
+        exe = exe.substr(0, exe.find_last_of('\\')) + "\\OnlineTimer.exe";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        started_ = CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &si, &process_) != 0;
+    }
+    ~Program() {
+        if (started_ && Running()) TerminateProcess(process_.hProcess, 1);
+        if (started_) CloseHandle(process_.hProcess), CloseHandle(process_.hThread);
+    }
+    DWORD Id() const { return process_.dwProcessId; }
+    bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    bool WaitForExit(int ms = 15000) const {
+        return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(ms)) == WAIT_OBJECT_0;
+    }
+    void Kill() {
+        TerminateProcess(process_.hProcess, 9);
+        WaitForExit();
+    }
+    // The program's window of a class (and caption), once it exists.
+    HWND Window(const char* cls, const char* caption = nullptr, int timeoutMs = 15000) const {
+        HWND found = nullptr;
+        WaitFor([&] {
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                if (pid == Id()) return (found = w) != nullptr;
+            }
+            return false;
+        }, timeoutMs);
+        return found;
+    }
+    HWND Main() const { return Window("OnlineTimer.frmMain"); }
+    HWND PicHook() const { return FindWindowExA(Main(), nullptr, "OnlineTimer.picHook", nullptr); }
+    void Tray(unsigned code) const { PostMessageA(PicHook(), WM_MOUSEMOVE, 1, code); }
+    bool Close() {
+        PostMessageA(Main(), WM_CLOSE, 0, 0);
+        return WaitForExit();
+    }
+
+private:
+    PROCESS_INFORMATION process_ = {};
+    bool started_ = false;
+};
+
+void SetRemoteConnection(std::optional<DWORD> value) {
+    const char* key = "System\\CurrentControlSet\\Services\\RemoteAccess";
+    if (!value) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+        return;
+    }
+    HKEY opened;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened,
+                              nullptr), ERROR_SUCCESS);
+    RegSetValueExA(opened, "Remote Connection", 0, REG_DWORD, reinterpret_cast<BYTE*>(&*value),
+                   sizeof(DWORD));
+    RegCloseKey(opened);
+}
+
+// Seconds in a duration text such as 00:00:01:05.
+int Seconds(const std::string& text) {
+    int d = 0, h = 0, m = 0, s = 0;
+    sscanf(text.c_str(), "%d:%d:%d:%d", &d, &h, &m, &s);
+    return ((d * 24 + h) * 60 + m) * 60 + s;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteFileA(kSettingsPath);
+        DeleteFileA(kLogPath);
+        SetRemoteConnection(std::nullopt);
+    }
+    void TearDown() override { SetRemoteConnection(std::nullopt); }
+    static std::string StatsLabel(const Program& p, int id) {
+        return WindowText(GetDlgItem(p.Window(kFormClass, "Stats"), id));
+    }
+};
+
+}  // namespace
+
+TEST_F(ProgramTest, FirstStartCreatesBothFilesAndCloseRewritesThem) {
+    Program program;
+    ASSERT_TRUE(program.Main());
+    EXPECT_TRUE(WaitFor([] { return FileExists(kLogPath); }));
+    EXPECT_EQ(ReadFileBytes(kSettingsPath), kDefaultSettings);
+    EXPECT_EQ(ReadFileBytes(kLogPath), " 0 \r\n");
+    ASSERT_TRUE(program.Close());
+    EXPECT_EQ(ReadFileBytes(kSettingsPath), "False\r\nFalse\r\nFalse\r\n0\r\n0\r\n0\r\n");
+    EXPECT_EQ(ReadFileBytes(kLogPath), " 0 \r\n");
+}
+
+TEST_F(ProgramTest, SessionEndSavesBothFiles) {
+    WriteFileBytes(kSettingsPath, "1\r\n0\r\n0\r\n5\r\n\r\nx\r\n");
+    WriteFileBytes(kLogPath, "3600");
+    Program program;
+    HWND main = program.Main();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(main, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(ReadFileBytes(kSettingsPath), "True\r\nFalse\r\nFalse\r\n5\r\n\r\nx\r\n");
+    EXPECT_EQ(ReadFileBytes(kLogPath), " 3600 \r\n");
+}
+
+TEST_F(ProgramTest, UnreadableFilesStopStartUpAndStayUntouched) {
+    const struct {
+        const char *settings, *log, *expected;
+    } cases[] = {
+        {"0\r\nyes\r\n0\r\n0\r\n0\r\n0\r\n", nullptr,
+         "The settings file \"c:\\windows\\tavo.ini\", line 2 (\"Clear every Sunday\"), holds "
+         "\"yes\"; expected True, False or a number."},
+        {kDefaultSettings, "letters\r\n",
+         "The time log file \"c:\\windows\\tavo.dat\" holds \"letters\" where a number of seconds "
+         "is expected."},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        WriteFileBytes(kSettingsPath, c.settings);
+        if (c.log) WriteFileBytes(kLogPath, c.log);
+        Program program;
+        const std::string message = TakeMessageBox(program.Id());
+        EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+        EXPECT_TRUE(program.WaitForExit());
+        EXPECT_EQ(ReadFileBytes(kSettingsPath), c.settings);
+        EXPECT_EQ(FileExists(kLogPath), c.log != nullptr);
+        if (c.log) {
+            EXPECT_EQ(ReadFileBytes(kLogPath), c.log);
+        }
+    }
+}
+
+TEST_F(ProgramTest, SecondCopyEndsWithoutTouchingTheFiles) {
+    Program first;
+    ASSERT_TRUE(first.Main());
+    WriteFileBytes(kLogPath, " 42 \r\n");
+    Program second;
+    const std::string message = TakeMessageBox(second.Id());
+    EXPECT_NE(message.find("already running"), std::string::npos) << message;
+    EXPECT_TRUE(second.WaitForExit());
+    EXPECT_EQ(ReadFileBytes(kLogPath), " 42 \r\n");
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(first.Close());
+    EXPECT_EQ(ReadFileBytes(kLogPath), " 42 \r\n");
+}
+
+TEST_F(ProgramTest, CountsWhileTheRegistrySaysConnected) {
+    WriteFileBytes(kLogPath, " 100 \r\n");
+    SetRemoteConnection(1);
+    Program program;
+    ASSERT_TRUE(program.Main());
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(program.Window(kFormClass, "Stats"));
+    Sleep(10000 - (GetTickCount() - start));
+    EXPECT_NEAR(Seconds(StatsLabel(program, Label1)), 10, 1);
+    EXPECT_NEAR(Seconds(StatsLabel(program, Label2)), 110, 1);
+
+    SetRemoteConnection(0);
+    Sleep(2000);
+    EXPECT_EQ(StatsLabel(program, Label1), "00:00:00:00");
+    const int total = Seconds(StatsLabel(program, Label2));
+    EXPECT_NEAR(total, 111, 2);
+    Sleep(2000);
+    EXPECT_EQ(Seconds(StatsLabel(program, Label2)), total);
+    ASSERT_TRUE(program.Close());
+    EXPECT_EQ(ReadFileBytes(kLogPath), " " + std::to_string(total) + " \r\n");
+}
+
+TEST_F(ProgramTest, HardKillLosesAtMostAMinute) {
+    SetRemoteConnection(1);
+    Program program;
+    ASSERT_TRUE(program.Main());
+    Sleep(63000);
+    const int counted = Seconds(StatsLabel(program, Label2));
+    program.Kill();
+    const int saved = ParseLog(ReadFileBytes(kLogPath), kLogPath).Total;
+    EXPECT_GE(counted, 62);
+    EXPECT_GE(saved, counted - 60);
+}
+
+TEST_F(ProgramTest, TrayDoubleClickAndMenu) {
+    Program program;
+    ASSERT_TRUE(program.Main());
+    HWND stats = program.Window(kFormClass, "Stats");
+    ASSERT_TRUE(stats);
+    program.Tray(515);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(stats); }));
+    program.Tray(515);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(stats); }));
+    for (unsigned code : {512u, 513u, 514u, 516u}) program.Tray(code);
+    Sleep(300);
+    EXPECT_FALSE(IsWindowVisible(stats));
+
+    // Shown from the menu's "&Stats": the next double click hides it.
+    PostMessageA(program.Main(), WM_COMMAND, 201, 0);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(stats); }));
+    program.Tray(515);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(stats); }));
+
+    // Closed with its close button: the next double click shows it again.
+    program.Tray(515);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(stats); }));
+    PostMessageA(stats, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(stats); }));
+    program.Tray(515);
+    EXPECT_TRUE(WaitFor([&] {
+        HWND again = program.Window(kFormClass, "Stats", 100);
+        return again && IsWindowVisible(again);
+    }));
+
+    // A right click opens one menu; a second one while it is open does not open another.
+    auto menus = [] {
+        int n = 0;
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32768", nullptr));)
+            n += IsWindowVisible(w) ? 1 : 0;
+        return n;
+    };
+    program.Tray(517);
+    EXPECT_TRUE(WaitFor([&] { return menus() == 1; }));
+    program.Tray(517);
+    program.Tray(515);
+    Sleep(500);
+    EXPECT_EQ(menus(), 1);
+    PostMessageA(program.Main(), WM_CANCELMODE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return menus() == 0; }));
+    ASSERT_TRUE(program.Close());
+}
