@@ -136,6 +136,9 @@ void frmMain::Form_Unload() {
     unloaded_ = true;
     KillTimer(hwnd_, kTimer1);
     RemoveTrayIcon(picHook_);
+    // Ended before start-up had loaded the state (a sent message can arrive while it waits):
+    // the files hold the only state there is.
+    if (!engine_) return;
     try {
         SaveState(modMain::appState, modMain::dataPaths);
     } catch (const AppError& e) {

@@ -15,7 +15,7 @@ constexpr Control kControls[] = {
     {Command1, Kind::Button, "OK", 3480, 60, 1095, 255},
     {Command2, Kind::Button, "Cancel", 3480, 540, 1095, 255},
     {Option1, Kind::Option, "Add Time", 2340, 60, 1095, 315},
-    {Option2, Kind::Option, "Subtract Time", 2340, 420, 1095, 375},
+    {Option2, Kind::Option, "Subtract Time", 2340, 420, 1095, 405},  // wraps onto two lines
 };
 constexpr FormLayout kLayout = {"Adjust Time", 4620, 855, Border::SizableNoControlBox, true, Text1};
 

@@ -51,8 +51,9 @@ ControlClass ClassOf(Kind kind) {
         case Kind::AutoLabel:
         case Kind::Link: return {"STATIC", SS_LEFTNOWORDWRAP};
         case Kind::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
-        case Kind::CheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP};
-        case Kind::Option: return {"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP};
+        // A caption too long for its box wraps, as the layouts expect.
+        case Kind::CheckBox: return {"BUTTON", BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP};
+        case Kind::Option: return {"BUTTON", BS_AUTORADIOBUTTON | BS_MULTILINE | WS_TABSTOP};
         case Kind::Edit: return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP};
         case Kind::Frame: return {"BUTTON", BS_GROUPBOX};
     }
@@ -85,7 +86,8 @@ void Form::Load() {
     if (hwnd_) return;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterFormClass(instance, WindowProc);
-    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
+    // No WS_CLIPCHILDREN: a frame is transparent and relies on the form painting beneath it.
+    DWORD style = WS_OVERLAPPED | WS_CAPTION;
     DWORD exStyle = WS_EX_CONTROLPARENT;
     switch (layout_.border) {
         case Border::FixedDialog: style |= WS_SYSMENU, exStyle |= WS_EX_DLGMODALFRAME; break;

@@ -116,6 +116,7 @@ TEST_F(ProgramTest, SessionEndSavesBothFiles) {
     Program program;
     HWND main = program.Main();
     ASSERT_TRUE(main);
+    ASSERT_TRUE(program.Window(kFormClass, "Stats"));  // the first tick: start-up is over
     EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, 0), TRUE);
     SendMessageA(main, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(ReadFileBytes(kSettingsPath), "True\r\nFalse\r\nFalse\r\n5\r\n\r\nx\r\n");

@@ -1,0 +1,30 @@
+// A helper for scripts that look at the program under Wine:
+//   win_send post CLASS CAPTION MSG WPARAM LPARAM [CHILD_CLASS]   posts a message to a window
+//   win_send rect CLASS CAPTION                                   prints its screen rectangle
+// CAPTION "-" matches any caption.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (argc < 4) return 2;
+    const std::string verb = argv[1];
+    const char* caption = std::string(argv[3]) == "-" ? nullptr : argv[3];
+    HWND window = nullptr;
+    for (int i = 0; i < 100 && !window; ++i, Sleep(50)) window = FindWindowA(argv[2], caption);
+    if (!window) return 1;
+    if (verb == "rect") {
+        RECT r;
+        GetWindowRect(window, &r);
+        std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+        return 0;
+    }
+    if (verb != "post" || argc < 7) return 2;
+    if (argc > 7) window = FindWindowExA(window, nullptr, argv[7], nullptr);
+    return PostMessageA(window, static_cast<UINT>(std::atoi(argv[4])),
+                        static_cast<WPARAM>(std::atoi(argv[5])), std::atoi(argv[6]))
+               ? 0
+               : 1;
+}
