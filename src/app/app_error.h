@@ -12,10 +12,10 @@ enum ErrorNumber : int {
 };
 
 class AppError : public std::runtime_error {
-public:
+  public:
     AppError(int number, const std::string& text) : std::runtime_error(text), number_(number) {}
     int Number() const { return number_; }
 
-private:
+  private:
     int number_;
 };

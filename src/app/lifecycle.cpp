@@ -6,8 +6,8 @@ void LoadState(AppState& state, const DataPaths& paths) {
     const auto settings = LoadSettings(paths.Settings);
     const auto log = LoadLogTotal(paths.Log);
     const Settings options = settings.value_or(Settings{});
-    const int32_t limit = AlertLimitOrThrow(options.AlertDays, options.AlertHours,
-                                            options.AlertMinutes);
+    const int32_t limit =
+        AlertLimitOrThrow(options.AlertDays, options.AlertHours, options.AlertMinutes);
     if (!settings) CreateDefaultSettings(paths.Settings);
     if (!log) SaveLogTotal({}, paths.Log);
 

@@ -21,7 +21,7 @@ enum MenuId : UINT { mnuStats = 201, mnuConfig, mnuAdd, mnuClear, mnuAbout, mnuE
 
 // What the tick engine does outside the program state, through the windows and the files.
 class ShellTickHost : public TickHost {
-public:
+  public:
     explicit ShellTickHost(HWND frmMain) : frmMain_(frmMain) {}
     bool IsDialUpConnected() override { return ::IsDialUpConnected(); }
     void ShowCounts(std::string_view session, std::string_view total) override {
@@ -43,16 +43,16 @@ public:
         }
     }
 
-private:
+  private:
     HWND frmMain_;
     bool reported_ = false;
 };
 
 class frmMain {
-public:
+  public:
     int Run(HINSTANCE instance);
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK HookProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -95,8 +95,8 @@ int frmMain::Run(HINSTANCE instance) {
     // A hidden top-level window, not a message-only one: only those hear TaskbarCreated.
     hwnd_ = CreateWindowExA(0, kMainClass, kProgramTitle, WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr,
                             nullptr, instance, nullptr);
-    picHook_ = CreateWindowExA(0, kHookClass, "", WS_CHILD, 0, 0, 0, 0, hwnd_, nullptr, instance,
-                               nullptr);
+    picHook_ =
+        CreateWindowExA(0, kHookClass, "", WS_CHILD, 0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
     if (!hwnd_ || !picHook_) return 1;
     Form::SetOwner(hwnd_);
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
@@ -194,12 +194,24 @@ void frmMain::OpenPopupMenu() {
 
 void frmMain::OnMenu(UINT id) {
     switch (id) {
-        case mnuStats: frmTime::Get().Show(); break;
-        case mnuConfig: frmConfig::Get().Show(); break;
-        case mnuAdd: frmAdd::Get().Show(); break;
-        case mnuClear: frmClear::Get().Show(); break;
-        case mnuAbout: frmAbout::Get().Show(); break;
-        case mnuExit: DestroyWindow(hwnd_); break;
+        case mnuStats:
+            frmTime::Get().Show();
+            break;
+        case mnuConfig:
+            frmConfig::Get().Show();
+            break;
+        case mnuAdd:
+            frmAdd::Get().Show();
+            break;
+        case mnuClear:
+            frmClear::Get().Show();
+            break;
+        case mnuAbout:
+            frmAbout::Get().Show();
+            break;
+        case mnuExit:
+            DestroyWindow(hwnd_);
+            break;
     }
 }
 

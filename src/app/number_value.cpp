@@ -8,7 +8,9 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int DigitValue(char c, int base) {
     int v = -1;
@@ -84,7 +86,9 @@ LeadingNumber ParseLeadingNumber(std::string_view text) {
     return radix.length > 0 ? radix : ParseDecimal(s);
 }
 
-double NumberValue(std::string_view text) { return ParseLeadingNumber(text).value; }
+double NumberValue(std::string_view text) {
+    return ParseLeadingNumber(text).value;
+}
 
 std::optional<double> WholeNumber(std::string_view text) {
     const LeadingNumber n = ParseLeadingNumber(text);
@@ -107,8 +111,7 @@ std::optional<int32_t> AlertLimit(std::string_view days, std::string_view hours,
     return RoundToInt32(sum);
 }
 
-int32_t AlertLimitOrThrow(std::string_view days, std::string_view hours,
-                          std::string_view minutes) {
+int32_t AlertLimitOrThrow(std::string_view days, std::string_view hours, std::string_view minutes) {
     if (const auto limit = AlertLimit(days, hours, minutes)) return *limit;
     throw AppError(kErrOverflow,
                    "The alert limit of " + std::string(days) + " days, " + std::string(hours) +

@@ -1,7 +1,8 @@
-#include <windows.h>
-#include <shlobj.h>
-
 #include "app/program_win.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
 #include "store/data_path.h"
 
 namespace modMain {
@@ -12,15 +13,16 @@ TickEngine* tickEngine = nullptr;
 namespace {
 
 class WindowsFileSystem : public FileSystemProbe {
-public:
+  public:
     bool Exists(const std::string& path) override {
         return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     // The file is replaced through a new file beside it, so both must be possible.
     bool CanWrite(const std::string& path) override {
         if (Exists(path)) {
-            HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
+            HANDLE file =
+                CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
             if (file == INVALID_HANDLE_VALUE) return false;
             CloseHandle(file);
         }
@@ -55,7 +57,8 @@ DataPaths ResolveDataPaths() {
 
 void ReportError(const AppError& error, HWND owner) {
     const std::string text = error.what();
-    const std::string caption = std::string(kProgramTitle) + " - error " + std::to_string(error.Number());
+    const std::string caption =
+        std::string(kProgramTitle) + " - error " + std::to_string(error.Number());
     MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 

@@ -10,7 +10,7 @@ enum class TrayAction { None, ToggleStats, OpenMenu };
 // Acts on one tray message at a time: a message that arrives while the pop-up menu of an
 // earlier one is open is dropped, not queued.
 class TrayDispatcher {
-public:
+  public:
     template <class Act>
     void picHook_MouseMove(unsigned code, Act act) {
         if (inTrayEvent_) return;
@@ -23,7 +23,7 @@ public:
     }
     static TrayAction ActionFor(unsigned code);
 
-private:
+  private:
     bool inTrayEvent_ = false;
 };
 

@@ -3,7 +3,7 @@
 
 // What deciding where a file lives needs from the file system.
 class FileSystemProbe {
-public:
+  public:
     virtual ~FileSystemProbe() = default;
     virtual bool Exists(const std::string& path) = 0;
     // Whether the file can be created or replaced where it stands.

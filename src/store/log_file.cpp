@@ -8,7 +8,9 @@
 
 namespace {
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 AppError BadContent(int number, const std::string& path, const std::string& problem) {
     return AppError(number, "The time log file \"" + path + "\" " + problem +
@@ -35,8 +37,9 @@ LogRecord ParseLog(std::string_view bytes, const std::string& path) {
     const std::string_view field = bytes.substr(pos, end - pos);
     const auto number = WholeNumber(field);
     if (!number)
-        throw BadContent(kErrBadContent, path,
-                         "holds " + ShownInMessage(field) + " where a number of seconds is expected.");
+        throw BadContent(
+            kErrBadContent, path,
+            "holds " + ShownInMessage(field) + " where a number of seconds is expected.");
     const auto total = RoundToInt32(*number);
     if (!total)
         throw BadContent(kErrOverflow, path,

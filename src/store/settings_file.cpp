@@ -10,9 +10,12 @@
 namespace {
 
 constexpr int kLines = 6;
-constexpr const char* kLineNames[kLines] = {
-    "\"Clear Log first of Month\"", "\"Clear every Sunday\"", "\"Alert after:\"",
-    "alert days",                   "alert hours",            "alert minutes"};
+constexpr const char* kLineNames[kLines] = {"\"Clear Log first of Month\"",
+                                            "\"Clear every Sunday\"",
+                                            "\"Alert after:\"",
+                                            "alert days",
+                                            "alert hours",
+                                            "alert minutes"};
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -54,9 +57,9 @@ Settings ParseSettings(std::string_view bytes, const std::string& path) {
     for (int i = 0; i < 3; ++i) {
         const auto flag = ParseBoolean(lines[i]);
         if (!flag)
-            throw AppError(kErrBadContent, Where(path, i + 1) + "holds " + ShownInMessage(lines[i]) +
-                                               "; expected True, False or a number." +
-                                               kWhatToDo);
+            throw AppError(kErrBadContent, Where(path, i + 1) + "holds " +
+                                               ShownInMessage(lines[i]) +
+                                               "; expected True, False or a number." + kWhatToDo);
         flags[i] = *flag;
     }
     return {flags[0],

@@ -17,7 +17,9 @@
 
 namespace {
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
 
 AppError AccessError(const std::string& what, const std::string& path, const std::string& action,
                      const std::string& reason) {

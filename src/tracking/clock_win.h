@@ -2,7 +2,7 @@
 #include "tracking/tick_engine.h"
 
 class WindowsClock : public Clock {
-public:
+  public:
     int64_t MonotonicMs() override;
     LocalDay Today() override;
 };

@@ -9,7 +9,7 @@ inline constexpr long kStatusNotFound = 2;
 
 // The three registry calls of the probe, with the statuses Windows gives them.
 class RegistryApi {
-public:
+  public:
     virtual ~RegistryApi() = default;
     virtual long OpenKey(const char* subkey, void** key) = 0;
     // size: in, the buffer's room; out, the bytes written.

@@ -1,18 +1,19 @@
-#include <windows.h>
+#include "tracking/dialup_probe_win.h"
+
 #include <ras.h>
 #include <raserror.h>
+#include <windows.h>
 
 #include <vector>
 
 #include "tracking/dialup_probe.h"
-#include "tracking/dialup_probe_win.h"
 
 namespace {
 
 using RasConnection = RASCONNA;
 
 class WindowsRegistry : public RegistryApi {
-public:
+  public:
     long OpenKey(const char* subkey, void** key) override {
         HKEY opened = nullptr;
         const LONG status = RegOpenKeyA(HKEY_LOCAL_MACHINE, subkey, &opened);
@@ -21,7 +22,8 @@ public:
     }
     long QueryValue(void* key, const char* name, uint8_t* buffer, uint32_t* size) override {
         DWORD type = 0, bytes = *size;
-        const LONG status = RegQueryValueExA(static_cast<HKEY>(key), name, nullptr, &type, buffer, &bytes);
+        const LONG status =
+            RegQueryValueExA(static_cast<HKEY>(key), name, nullptr, &type, buffer, &bytes);
         *size = bytes;
         return status;
     }

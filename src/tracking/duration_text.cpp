@@ -3,7 +3,9 @@
 namespace {
 
 // Reduces like a loop of subtractions would: a negative part is left as it is.
-int32_t Reduced(int32_t value, int32_t modulus) { return value >= 0 ? value % modulus : value; }
+int32_t Reduced(int32_t value, int32_t modulus) {
+    return value >= 0 ? value % modulus : value;
+}
 
 void AppendPart(std::string& text, int32_t part) {
     const std::string digits = std::to_string(part);

@@ -29,7 +29,8 @@ void TickEngine::Timer1_Timer() {
     // Two separate questions, as the connection may change between them.
     if (host_.IsDialUpConnected()) {
         CountOnline(elapsed);
-        host_.ShowCounts(FormatDuration(state_.SessionSeconds), FormatDuration(state_.TotalSeconds));
+        host_.ShowCounts(FormatDuration(state_.SessionSeconds),
+                         FormatDuration(state_.TotalSeconds));
     }
     if (!host_.IsDialUpConnected()) {
         state_.SessionSeconds = 0;
@@ -75,4 +76,6 @@ void TickEngine::SaveLog(int64_t now) {
     lastSaveMs_ = now;
 }
 
-void TickEngine::NoteLogSaved(const LogRecord& record) { lastSaved_ = record; }
+void TickEngine::NoteLogSaved(const LogRecord& record) {
+    lastSaved_ = record;
+}

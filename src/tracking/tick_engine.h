@@ -11,7 +11,7 @@ struct LocalDay {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds that do not advance while the machine sleeps.
     virtual int64_t MonotonicMs() = 0;
@@ -20,7 +20,7 @@ public:
 
 // Everything a tick does outside AppState.
 class TickHost {
-public:
+  public:
     virtual ~TickHost() = default;
     virtual bool IsDialUpConnected() = 0;
     virtual void ShowCounts(std::string_view session, std::string_view total) = 0;
@@ -36,7 +36,7 @@ inline constexpr int64_t kLogSaveIntervalMs = 60000;
 // log once on a scheduled day, raises the alert when the total reaches the limit, and keeps the
 // time log file at most a minute behind.
 class TickEngine {
-public:
+  public:
     TickEngine(AppState& state, Clock& clock, TickHost& host);
 
     // Throws AppError (overflow) when the counts would pass 2147483647; they are unchanged then.
@@ -44,7 +44,7 @@ public:
     // Another part of the program wrote the time log file.
     void NoteLogSaved(const LogRecord& record);
 
-private:
+  private:
     void ApplyScheduledClearing(int64_t now);
     void CountOnline(int64_t elapsedMs);
     void SaveLog(int64_t now);

@@ -41,7 +41,8 @@ std::variant<int32_t, std::string> AdjustedTotal(int32_t total, std::string_view
     for (int i = 0; i < 3; ++i) {
         const auto amount = RoundToInt32(NumberValue(texts[i]));
         const int64_t product = amount ? int64_t{*amount} * kUnits[i].seconds : 0;
-        if (!amount || product > INT32_MAX || product < INT32_MIN) return TooLarge(kUnits[i], texts[i]);
+        if (!amount || product > INT32_MAX || product < INT32_MIN)
+            return TooLarge(kUnits[i], texts[i]);
         sum += product;
         if (sum > INT32_MAX || sum < INT32_MIN) return OutOfRange(static_cast<double>(sum));
     }

@@ -28,7 +28,9 @@ frmAdd& frmAdd::Get() {
     return form;
 }
 
-void frmAdd::Form_Load() { SetChecked(Option1, true); }
+void frmAdd::Form_Load() {
+    SetChecked(Option1, true);
+}
 
 void frmAdd::OnClick(int id) {
     if (id == Command1) Command1_Click();

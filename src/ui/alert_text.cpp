@@ -9,7 +9,8 @@ std::string SignedNumberText(double value) {
     if (value == 0) value = 0;  // no "-0"
     char digits[64];
     // Plain digits while they stay readable; an exponent beyond that.
-    const auto format = std::fabs(value) < 1e15 ? std::chars_format::fixed : std::chars_format::general;
+    const auto format =
+        std::fabs(value) < 1e15 ? std::chars_format::fixed : std::chars_format::general;
     const auto end = std::to_chars(digits, digits + sizeof digits, value, format).ptr;
     std::string text(digits, end);
     return value < 0 ? text : " " + text;

@@ -15,10 +15,12 @@ std::optional<std::string> ApplyConfig(AppState& state, const ConfigInput& input
     } catch (const AppError& e) {
         return e.what();
     }
-    ApplySettings(state, {input.Check1, input.Check2, input.Check3, input.Text1, input.Text5,
-                          input.Text4});
+    ApplySettings(
+        state, {input.Check1, input.Check2, input.Check3, input.Text1, input.Text5, input.Text4});
     state.AlertLimitSeconds = limit;
     return std::nullopt;
 }
 
-bool DaysKeyPasses(unsigned code) { return code == 8 || (code >= '0' && code <= '9'); }
+bool DaysKeyPasses(unsigned code) {
+    return code == 8 || (code >= '0' && code <= '9');
+}

@@ -19,8 +19,8 @@ constexpr Control kControls[] = {
     {LabelHours, Kind::AutoLabel, "Hours", 1140, 1260, 420, 195},
     {LabelMinutes, Kind::AutoLabel, "Minutes", 1980, 1260, 555, 195},
 };
-constexpr FormLayout kLayout = {"Velmora Timer Configuration", 3435, 1515, Border::FixedSingle,
-                                true, Check1};
+constexpr FormLayout kLayout = {"Velmora Timer Configuration", 3435, 1515,
+                                Border::FixedSingle,           true, Check1};
 
 WNDPROC editProc = nullptr;
 
@@ -42,8 +42,8 @@ void frmConfig::Form_Load() {
     SetText(Text4, input.Text4);
     SetChecked(Check3, input.Check3);
     SetLimitBoxesEnabled(input.Check3);
-    editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        Item(Text1), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Text1_KeyPress)));
+    editProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(Item(Text1), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Text1_KeyPress)));
 }
 
 // A disabled edit box takes the button-face background by itself.
@@ -58,14 +58,24 @@ LRESULT CALLBACK frmConfig::Text1_KeyPress(HWND hwnd, UINT msg, WPARAM wParam, L
 
 void frmConfig::OnClick(int id) {
     switch (id) {
-        case Check3: Check3_Click(); break;
-        case Command1: Command1_Click(); break;
-        case Command2: Command2_Click(); break;
-        case Command3: Command3_Click(); break;
+        case Check3:
+            Check3_Click();
+            break;
+        case Command1:
+            Command1_Click();
+            break;
+        case Command2:
+            Command2_Click();
+            break;
+        case Command3:
+            Command3_Click();
+            break;
     }
 }
 
-void frmConfig::Check3_Click() { SetLimitBoxesEnabled(Checked(Check3)); }
+void frmConfig::Check3_Click() {
+    SetLimitBoxesEnabled(Checked(Check3));
+}
 
 // "OK": false when the limit was refused and the dialog stays open.
 bool frmConfig::Command3_Click() {

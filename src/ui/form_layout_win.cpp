@@ -21,8 +21,7 @@ HFONT DialogFont(bool underlined) {
     if (!font)
         font = CreateFontA(-MulDiv(8, ScreenDpi(), 72), 0, 0, 0, FW_NORMAL, FALSE, underlined,
                            FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           "MS Sans Serif");
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
     return font;
 }
 
@@ -34,7 +33,7 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC proc) {
     wc.hInstance = instance;
     wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));         // IDC_ARROW
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));             // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kFormClass;
     RegisterClassExA(&wc);
@@ -47,22 +46,30 @@ struct ControlClass {
 
 ControlClass ClassOf(Kind kind) {
     switch (kind) {
-        case Kind::Label: return {"STATIC", SS_LEFT};
+        case Kind::Label:
+            return {"STATIC", SS_LEFT};
         case Kind::AutoLabel:
-        case Kind::Link: return {"STATIC", SS_LEFTNOWORDWRAP};
-        case Kind::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
+        case Kind::Link:
+            return {"STATIC", SS_LEFTNOWORDWRAP};
+        case Kind::Button:
+            return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
         // A caption too long for its box wraps, as the layouts expect.
-        case Kind::CheckBox: return {"BUTTON", BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP};
-        case Kind::Option: return {"BUTTON", BS_AUTORADIOBUTTON | BS_MULTILINE | WS_TABSTOP};
-        case Kind::Edit: return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP};
-        case Kind::Frame: return {"BUTTON", BS_GROUPBOX};
+        case Kind::CheckBox:
+            return {"BUTTON", BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP};
+        case Kind::Option:
+            return {"BUTTON", BS_AUTORADIOBUTTON | BS_MULTILINE | WS_TABSTOP};
+        case Kind::Edit:
+            return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP};
+        case Kind::Frame:
+            return {"BUTTON", BS_GROUPBOX};
     }
     return {"STATIC", 0};
 }
 
 SIZE TextExtent(HWND control, const std::string& text) {
     HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     SIZE size = {};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
@@ -78,9 +85,13 @@ std::vector<Form*> Form::loaded_;
 Form::Form(const FormLayout& layout, std::span<const Control> controls)
     : layout_(layout), controls_(controls) {}
 
-Form::~Form() { Unload(); }
+Form::~Form() {
+    Unload();
+}
 
-int Form::TwipsToPixels(int twips) { return MulDiv(twips, ScreenDpi(), 1440); }
+int Form::TwipsToPixels(int twips) {
+    return MulDiv(twips, ScreenDpi(), 1440);
+}
 
 void Form::Load() {
     if (hwnd_) return;
@@ -90,9 +101,15 @@ void Form::Load() {
     DWORD style = WS_OVERLAPPED | WS_CAPTION;
     DWORD exStyle = WS_EX_CONTROLPARENT;
     switch (layout_.border) {
-        case Border::FixedDialog: style |= WS_SYSMENU, exStyle |= WS_EX_DLGMODALFRAME; break;
-        case Border::FixedSingle: style |= WS_SYSMENU; break;
-        case Border::SizableNoControlBox: style |= WS_THICKFRAME; break;
+        case Border::FixedDialog:
+            style |= WS_SYSMENU, exStyle |= WS_EX_DLGMODALFRAME;
+            break;
+        case Border::FixedSingle:
+            style |= WS_SYSMENU;
+            break;
+        case Border::SizableNoControlBox:
+            style |= WS_THICKFRAME;
+            break;
     }
     RECT rect = {0, 0, TwipsToPixels(layout_.clientWidth), TwipsToPixels(layout_.clientHeight)};
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
@@ -126,8 +143,8 @@ void Form::CreateControls() {
                                        TwipsToPixels(c.width), TwipsToPixels(c.height), hwnd_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                        GetModuleHandleA(nullptr), nullptr);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(c.kind == Kind::Link)),
-                     FALSE);
+        SendMessageA(control, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(DialogFont(c.kind == Kind::Link)), FALSE);
         if (c.maxLength) SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(c.maxLength), 0);
         if (c.kind == Kind::AutoLabel || c.kind == Kind::Link) SetText(c.id, c.caption);
     }
@@ -159,7 +176,8 @@ void Form::Unload() {
 std::string Form::Text(int id) const {
     HWND control = Item(id);
     std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -174,7 +192,9 @@ void Form::SetText(int id, const std::string& text) {
     }
 }
 
-bool Form::Checked(int id) const { return SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Form::Checked(int id) const {
+    return SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void Form::SetChecked(int id, bool checked) {
     SendMessageA(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -198,7 +218,8 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    return form ? form->HandleMessage(msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
+    return form ? form->HandleMessage(msg, wParam, lParam)
+                : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -31,7 +31,7 @@ inline constexpr const char* kFormClass = "OnlineTimer.Form";
 
 // A window of the program: one instance, created on first use, laid out from its table.
 class Form {
-public:
+  public:
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
     virtual ~Form();
@@ -56,7 +56,7 @@ public:
     static bool HandleDialogKeys(MSG& msg);
     static int TwipsToPixels(int twips);
 
-protected:
+  protected:
     Form(const FormLayout& layout, std::span<const Control> controls);
     void Load();
     // Reports a problem with the user's input; the form stays open.
@@ -66,7 +66,7 @@ protected:
     virtual void OnClick(int /*id*/) {}
     virtual void OnCloseButton() { Unload(); }
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateControls();

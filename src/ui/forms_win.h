@@ -4,6 +4,7 @@
 #include "ui/form_layout_win.h"
 
 // Control ids; above IDCANCEL so that Enter and Escape press no button.
+// clang-format off
 enum ControlId : int {
     Label1 = 101, Label2, Label3, Label4, Frame1, Frame2,
     Command1 = 111, Command2, Command3,
@@ -12,38 +13,39 @@ enum ControlId : int {
     Option1 = 141, Option2,
     LabelDays = 151, LabelHours, LabelMinutes,
 };
+// clang-format on
 
 // The statistics window: the total above, the current session below.
 class frmTime : public Form {
-public:
+  public:
     static frmTime& Get();
     // Creates the window, hidden, when it does not exist; a label is written only when its text
     // changes.
     void ShowCounts(const std::string& session, const std::string& total);
 
-private:
+  private:
     frmTime();
     void OnCloseButton() override;
     std::string session_, total_;
 };
 
 class frmAlert : public Form {
-public:
+  public:
     static frmAlert& Get();
     // Composed anew at every showing, so it states the limit in force.
     void ShowAlert();
 
-private:
+  private:
     frmAlert();
     void OnClick(int id) override;
     void OnCloseButton() override { Hide(); }
 };
 
 class frmConfig : public Form {
-public:
+  public:
     static frmConfig& Get();
 
-private:
+  private:
     frmConfig();
     void Form_Load() override;
     void OnClick(int id) override;
@@ -56,10 +58,10 @@ private:
 };
 
 class frmAdd : public Form {
-public:
+  public:
     static frmAdd& Get();
 
-private:
+  private:
     frmAdd();
     void Form_Load() override;
     void OnClick(int id) override;
@@ -68,10 +70,10 @@ private:
 };
 
 class frmClear : public Form {
-public:
+  public:
     static frmClear& Get();
 
-private:
+  private:
     frmClear();
     void OnClick(int id) override;
     void OnCloseButton() override { Hide(); }
@@ -79,10 +81,10 @@ private:
 };
 
 class frmAbout : public Form {
-public:
+  public:
     static frmAbout& Get();
 
-private:
+  private:
     frmAbout();
     void OnClick(int id) override;
     void OnCloseButton() override {}

@@ -30,4 +30,6 @@ void frmTime::ShowCounts(const std::string& session, const std::string& total) {
 }
 
 // The close button destroys the window with its texts; the next tick creates it again.
-void frmTime::OnCloseButton() { Unload(); }
+void frmTime::OnCloseButton() {
+    Unload();
+}

@@ -33,13 +33,20 @@ TEST(AdjustDialog, AddRoundsEachFieldSubtractRoundsTheResult) {
         AdjustDirection direction;
         int32_t expected;
     } cases[] = {
-        {100, "", "", "", Add, 100},           {100, "", "", "", Subtract, 100},
-        {100, "1", "2", "3", Add, 93880},      {0, "24855", "", "", Add, 2147472000},
-        {0, "", "2.5", "", Add, 7200},         {0, "", "3.5", "", Add, 14400},
-        {0, "1.5", "", "", Add, 172800},       {0, "1.5", "", "", Subtract, -129600},
-        {100, "", "", "0.5", Subtract, 70},    {100, "", "", "0.25", Subtract, 85},
-        {3600, "1", "", "", Subtract, -82800}, {0, "12abc", "", "abc", Add, 12 * 86400},
-        {0, "-1", "", "", Add, -86400},        {INT32_MIN, "", "", "-0.4", Subtract, INT32_MIN + 24},
+        {100, "", "", "", Add, 100},
+        {100, "", "", "", Subtract, 100},
+        {100, "1", "2", "3", Add, 93880},
+        {0, "24855", "", "", Add, 2147472000},
+        {0, "", "2.5", "", Add, 7200},
+        {0, "", "3.5", "", Add, 14400},
+        {0, "1.5", "", "", Add, 172800},
+        {0, "1.5", "", "", Subtract, -129600},
+        {100, "", "", "0.5", Subtract, 70},
+        {100, "", "", "0.25", Subtract, 85},
+        {3600, "1", "", "", Subtract, -82800},
+        {0, "12abc", "", "abc", Add, 12 * 86400},
+        {0, "-1", "", "", Add, -86400},
+        {INT32_MIN, "", "", "-0.4", Subtract, INT32_MIN + 24},
     };
     for (const auto& c : cases)
         EXPECT_EQ(AdjustedTotal(c.total, c.days, c.hours, c.minutes, c.direction),
@@ -77,10 +84,12 @@ TEST(AlertWindow, MessageRepeatsTheLimitAsTyped) {
     } cases[] = {
         {"1", "2", "30", "An Alert limit of 1 days, 2 hours, and 30 minutes has been reached."},
         {"0", "0", "5", "An Alert limit of 0 days, 0 hours, and 5 minutes has been reached."},
-        {"07", "abc", "2.5", "An Alert limit of 7 days, 0 hours, and 2.5 minutes has been reached."},
+        {"07", "abc", "2.5",
+         "An Alert limit of 7 days, 0 hours, and 2.5 minutes has been reached."},
         {"0", "-1", "", "An Alert limit of 0 days,-1 hours, and 0 minutes has been reached."},
-        {"-0", "0.5", "100000", "An Alert limit of 0 days, 0.5 hours, and 100000 minutes has been "
-                                "reached."},
+        {"-0", "0.5", "100000",
+         "An Alert limit of 0 days, 0.5 hours, and 100000 minutes has been "
+         "reached."},
     };
     for (const auto& c : cases) {
         AppState state;
@@ -112,7 +121,7 @@ TEST(TrayIcon, DoubleClickFollowsWhatTheUserSees) {
     });
     for (unsigned code : {512u, 513u, 514u, 516u, 515u})
         tray.picHook_MouseMove(code, [&](TrayAction a) { seen.push_back(a); });
-    EXPECT_EQ(seen, (std::vector<TrayAction>{TrayAction::OpenMenu, TrayAction::None, TrayAction::None,
-                                             TrayAction::None, TrayAction::None,
+    EXPECT_EQ(seen, (std::vector<TrayAction>{TrayAction::OpenMenu, TrayAction::None,
+                                             TrayAction::None, TrayAction::None, TrayAction::None,
                                              TrayAction::ToggleStats}));
 }

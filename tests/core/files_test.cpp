@@ -25,7 +25,7 @@ std::string ErrorOf(F f) {
 }
 
 class TempFolder : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
               ("timer-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
@@ -78,9 +78,10 @@ TEST(SettingsFile, RejectsShortFilesAndBadFlagsWithTheLine) {
     } cases[] = {
         {"0\r\n0\r\n0\r\n0\r\n0\r\n", "62 The settings file \"p\" ends after 5 of its 6 lines."},
         {"0\n0\n0\n0\n0\n0\n", "ends after 1 of its 6 lines"},
-        {"0\r\nyes\r\n0\r\n0\r\n0\r\n0\r\n", "13 The settings file \"p\", line 2 (\"Clear every "
-                                             "Sunday\"), holds \"yes\"; expected True, False or a "
-                                             "number."},
+        {"0\r\nyes\r\n0\r\n0\r\n0\r\n0\r\n",
+         "13 The settings file \"p\", line 2 (\"Clear every "
+         "Sunday\"), holds \"yes\"; expected True, False or a "
+         "number."},
         {"0\r\n0\r\n5abc\r\n0\r\n0\r\n0\r\n", "line 3 (\"Alert after:\"), holds \"5abc\""},
     };
     for (const auto& c : cases) {
@@ -89,18 +90,17 @@ TEST(SettingsFile, RejectsShortFilesAndBadFlagsWithTheLine) {
     }
 }
 
-TEST(SettingsFile, WritesTheWordsAndTextsUnchanged) {
-    EXPECT_EQ(FormatSettings(S(false, true, true, "1", "", "30")),
-              "False\r\nTrue\r\nTrue\r\n1\r\n\r\n30\r\n");
-}
-
 TEST(LogFile, ParsesTheNumberField) {
     const struct {
         const char* bytes;
         int32_t total;
     } cases[] = {
-        {" 86400 \r\n", 86400}, {"86400", 86400},           {"\r\n  -42 \r\n", -42},
-        {"5,7\r\n", 5},         {" 2147483647 \r\n", 2147483647}, {"-2147483648", INT32_MIN},
+        {" 86400 \r\n", 86400},
+        {"86400", 86400},
+        {"\r\n  -42 \r\n", -42},
+        {"5,7\r\n", 5},
+        {" 2147483647 \r\n", 2147483647},
+        {"-2147483648", INT32_MIN},
         {"12 junk\r\n", 12},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseLog(c.bytes, "x").Total, c.total) << c.bytes;
@@ -131,7 +131,8 @@ TEST(LogFile, WritesTheSignPositionAndTrailer) {
     EXPECT_EQ(FormatLog({3600, {}}), " 3600 \r\n");
     EXPECT_EQ(FormatLog({-42, {}}), "-42 \r\n");
     EXPECT_EQ(FormatLog({5, CalendarDate{2026, 3, 1}}), " 5 \r\n2026-03-01\r\n");
-    for (const LogRecord r : {LogRecord{INT32_MAX, {}}, LogRecord{INT32_MIN, CalendarDate{1, 2, 3}}})
+    for (const LogRecord r :
+         {LogRecord{INT32_MAX, {}}, LogRecord{INT32_MIN, CalendarDate{1, 2, 3}}})
         EXPECT_EQ(ParseLog(FormatLog(r), "x"), r);
 }
 
@@ -167,7 +168,7 @@ TEST_F(TempFolder, FailedStartWritesNothing) {
         const char *settings, *log;
         const char* expected;
     } cases[] = {
-        {nullptr, "abc", "holds \"abc\""},                       // settings not created
+        {nullptr, "abc", "holds \"abc\""},                              // settings not created
         {"0\r\n0\r\n0\r\n24856\r\n0\r\n0\r\n", nullptr, "24855 days"},  // log not created
     };
     for (const auto& c : cases) {
@@ -191,8 +192,9 @@ TEST_F(TempFolder, UnreadableOrUnwritablePlacesAreReported) {
     EXPECT_NE(ErrorOf([&] { LoadState(state, paths); }).find("75 The time log file"),
               std::string::npos);
     const std::string missing = (dir / "no-folder" / "tavo.ini").string();
-    EXPECT_NE(ErrorOf([&] { SaveSettings({}, missing); })
-                  .find("The settings file \"" + missing + "\" could not be written"),
+    EXPECT_NE(ErrorOf([&] {
+                  SaveSettings({}, missing);
+              }).find("The settings file \"" + missing + "\" could not be written"),
               std::string::npos);
 }
 

@@ -1,10 +1,11 @@
+#include "tracking/tick_engine.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <vector>
 
 #include "app/app_error.h"
-#include "tracking/tick_engine.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ struct FakeHost : TickHost {
 };
 
 class TickEngineTest : public ::testing::Test {
-protected:
+  protected:
     void Online(bool up) { host.answers = {up}; }
     // n ticks, stepMs apart.
     void Ticks(int n, int64_t stepMs = 1000) {
@@ -120,9 +121,9 @@ TEST_F(TickEngineTest, ScheduledClearingOncePerDay) {
         LocalDay day;
         bool clears;
     } cases[] = {
-        {false, true, kSunday, true},        {true, false, kSunday, false},
-        {true, false, kFirstTuesday, true},  {false, true, kFirstTuesday, false},
-        {true, true, kMonday, false},        {false, false, kSunday, false},
+        {false, true, kSunday, true},          {true, false, kSunday, false},
+        {true, false, kFirstTuesday, true},    {false, true, kFirstTuesday, false},
+        {true, true, kMonday, false},          {false, false, kSunday, false},
         {true, true, {{2027, 8, 1}, 1}, true},
     };
     for (const auto& c : cases) {

@@ -9,12 +9,13 @@
 namespace {
 
 class FormsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
         modMain::appState = {};
-        modMain::dataPaths = {std::string(temp) + "forms-test.ini", std::string(temp) + "forms-test.dat"};
+        modMain::dataPaths = {std::string(temp) + "forms-test.ini",
+                              std::string(temp) + "forms-test.dat"};
         DeleteFileA(modMain::dataPaths.Settings.c_str());
         DeleteFileA(modMain::dataPaths.Log.c_str());
     }
@@ -74,7 +75,8 @@ TEST_F(FormsTest, ConfigOkSaveWritesWhatTheUserSees) {
     form.SetText(Text4, "30");
     Click(form, Command1);
     EXPECT_FALSE(form.IsLoaded());
-    EXPECT_EQ(ReadFileBytes(modMain::dataPaths.Settings), "False\r\nTrue\r\nTrue\r\n1\r\n\r\n30\r\n");
+    EXPECT_EQ(ReadFileBytes(modMain::dataPaths.Settings),
+              "False\r\nTrue\r\nTrue\r\n1\r\n\r\n30\r\n");
     EXPECT_EQ(modMain::appState.AlertLimitSeconds, 88200);
 
     form.Show();  // refilled from the state
@@ -145,7 +147,8 @@ TEST_F(FormsTest, ClearSavesZeroAtOnceOrChangesNothing) {
     modMain::dataPaths.Log = "c:\\no-such-folder\\tavo.dat";
     form.Show();
     const std::string message = ClickExpectingMessage(form, Command1);
-    EXPECT_NE(message.find("c:\\no-such-folder\\tavo.dat\" could not be written"), std::string::npos)
+    EXPECT_NE(message.find("c:\\no-such-folder\\tavo.dat\" could not be written"),
+              std::string::npos)
         << message;
     EXPECT_NE(message.find("The log was not emptied."), std::string::npos) << message;
     EXPECT_EQ(state.TotalSeconds, 500);
@@ -167,14 +170,16 @@ TEST_F(FormsTest, AlertStatesTheLimitInForce) {
     modMain::appState.AlertMinutes = "30";
     frmAlert& alert = frmAlert::Get();
     alert.ShowAlert();
-    EXPECT_EQ(alert.Text(Label2), "An Alert limit of 1 days, 2 hours, and 30 minutes has been reached.");
+    EXPECT_EQ(alert.Text(Label2),
+              "An Alert limit of 1 days, 2 hours, and 30 minutes has been reached.");
     EXPECT_EQ(GetFocus(), alert.Item(Command1));
     Click(alert, Command1);
     EXPECT_FALSE(alert.IsVisible());
     modMain::appState.AlertDays = "0";
     alert.ShowAlert();
     alert.ShowAlert();
-    EXPECT_EQ(alert.Text(Label2), "An Alert limit of 0 days, 2 hours, and 30 minutes has been reached.");
+    EXPECT_EQ(alert.Text(Label2),
+              "An Alert limit of 0 days, 2 hours, and 30 minutes has been reached.");
     int windows = 0;
     for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, kFormClass, "Alert"));) ++windows;
     EXPECT_EQ(windows, 1);

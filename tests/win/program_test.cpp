@@ -13,7 +13,7 @@ constexpr const char* kDefaultSettings = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
 
 // The real program, started as a user would start it.
 class Program {
-public:
+  public:
     Program() {
         char path[MAX_PATH];
         GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -40,14 +40,16 @@ public:
     // The program's window of a class (and caption), once it exists.
     HWND Window(const char* cls, const char* caption = nullptr, int timeoutMs = 15000) const {
         HWND found = nullptr;
-        WaitFor([&] {
-            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                if (pid == Id()) return (found = w) != nullptr;
-            }
-            return false;
-        }, timeoutMs);
+        WaitFor(
+            [&] {
+                for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(w, &pid);
+                    if (pid == Id()) return (found = w) != nullptr;
+                }
+                return false;
+            },
+            timeoutMs);
         return found;
     }
     HWND Main() const { return Window("OnlineTimer.frmMain"); }
@@ -58,7 +60,7 @@ public:
         return WaitForExit();
     }
 
-private:
+  private:
     PROCESS_INFORMATION process_ = {};
     bool started_ = false;
 };
@@ -71,7 +73,8 @@ void SetRemoteConnection(std::optional<DWORD> value) {
     }
     HKEY opened;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened,
-                              nullptr), ERROR_SUCCESS);
+                              nullptr),
+              ERROR_SUCCESS);
     RegSetValueExA(opened, "Remote Connection", 0, REG_DWORD, reinterpret_cast<BYTE*>(&*value),
                    sizeof(DWORD));
     RegCloseKey(opened);
@@ -85,7 +88,7 @@ int Seconds(const std::string& text) {
 }
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         DeleteFileA(kSettingsPath);
         DeleteFileA(kLogPath);
@@ -184,6 +187,18 @@ TEST_F(ProgramTest, CountsWhileTheRegistrySaysConnected) {
     EXPECT_EQ(Seconds(StatsLabel(program, Label2)), total);
     ASSERT_TRUE(program.Close());
     EXPECT_EQ(ReadFileBytes(kLogPath), " " + std::to_string(total) + " \r\n");
+}
+
+TEST_F(ProgramTest, OverflowIsReportedThenBothFilesAreSaved) {
+    WriteFileBytes(kLogPath, " 2147483640 \r\n");
+    SetRemoteConnection(1);
+    Program program;
+    const std::string message = TakeMessageBox(program.Id(), 20000);
+    EXPECT_NE(message.find("largest total the timer can hold, 24855:03:14:07"), std::string::npos)
+        << message;
+    EXPECT_TRUE(program.WaitForExit());
+    EXPECT_EQ(ReadFileBytes(kLogPath), " 2147483647 \r\n");
+    EXPECT_EQ(ReadFileBytes(kSettingsPath), "False\r\nFalse\r\nFalse\r\n0\r\n0\r\n0\r\n");
 }
 
 TEST_F(ProgramTest, HardKillLosesAtMostAMinute) {

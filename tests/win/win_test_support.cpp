@@ -53,7 +53,8 @@ std::string TakeMessageBox(DWORD processId, int timeoutMs) {
         if (!search.found) Sleep(50);
     }
     if (!search.found) return "";
-    const std::string text = WindowText(search.found) + "\n" + WindowText(GetDlgItem(search.found, 0xFFFF));
+    const std::string text =
+        WindowText(search.found) + "\n" + WindowText(GetDlgItem(search.found, 0xFFFF));
     PostMessageA(search.found, WM_COMMAND, IDOK, 0);
     return text;
 }
