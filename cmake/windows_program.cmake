@@ -19,6 +19,8 @@ target_link_libraries(shell PUBLIC core rasapi32 shell32 user32 gdi32 advapi32)
 add_executable(OnlineTimer WIN32 src/app/main_win.cpp)
 target_link_libraries(OnlineTimer PRIVATE shell)
 if(MINGW)
-    # No MinGW runtime DLL to ship or to find under Wine.
-    target_link_options(OnlineTimer PRIVATE -static -s)
+    # No MinGW runtime DLL to ship or to find under Wine; unused code is dropped.
+    target_compile_options(core PRIVATE -ffunction-sections -fdata-sections)
+    target_compile_options(shell PRIVATE -ffunction-sections -fdata-sections)
+    target_link_options(OnlineTimer PRIVATE -static -s -Wl,--gc-sections)
 endif()

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <system_error>
 
 #include "app/app_error.h"
@@ -12,6 +11,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -27,6 +27,25 @@ AppError AccessError(const std::string& what, const std::string& path, const std
                                         ": " + reason +
                                         ". Check that the file and its folder exist, are not "
                                         "read-only and are not in use, then try again.");
+}
+
+enum class Kind { Missing, Folder, File };
+
+// std::filesystem would triple the size of the program for this one question.
+Kind KindOf(const std::string& path) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Kind::Missing
+                                                                               : Kind::File;
+    }
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Folder : Kind::File;
+#else
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return errno == ENOENT ? Kind::Missing : Kind::File;
+    return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::File;
+#endif
 }
 
 bool FlushToDisk(std::FILE* f) {
@@ -56,10 +75,9 @@ bool ReplaceWith(const std::string& source, const std::string& target, std::stri
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path, const std::string& what) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) return std::nullopt;
-    if (status.type() == std::filesystem::file_type::directory)
+    const Kind kind = KindOf(path);
+    if (kind == Kind::Missing) return std::nullopt;
+    if (kind == Kind::Folder)
         throw AccessError(what, path, "read", "a folder stands where the file should be");
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) throw AccessError(what, path, "opened", std::strerror(errno));

@@ -1,18 +1,16 @@
 #include "ui/alert_text.h"
 
-#include <charconv>
-#include <cmath>
+#include <cstdio>
 
 #include "app/number_value.h"
 
 std::string SignedNumberText(double value) {
     if (value == 0) value = 0;  // no "-0"
-    char digits[64];
-    // Plain digits while they stay readable; an exponent beyond that.
-    const auto format =
-        std::fabs(value) < 1e15 ? std::chars_format::fixed : std::chars_format::general;
-    const auto end = std::to_chars(digits, digits + sizeof digits, value, format).ptr;
-    std::string text(digits, end);
+    // Fifteen significant digits, as much as a double holds exactly. The program keeps the "C"
+    // locale, so the separator is always a point.
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.15g", value);
+    std::string text(digits);
     return value < 0 ? text : " " + text;
 }
 
