@@ -59,6 +59,7 @@ class frmMain {
     bool Form_Load();
     void Form_Unload();
     void Timer1_Timer();
+    void SaveBeforeSleep();
     void picHook_MouseMove(unsigned code);
     void OpenPopupMenu();
     void OnMenu(UINT id);
@@ -157,6 +158,12 @@ void frmMain::Timer1_Timer() {
     }
 }
 
+// The machine may never wake up again: the total is written before it sleeps.
+void frmMain::SaveBeforeSleep() {
+    const LogRecord record = LogRecordOf(modMain::appState);
+    if (host_->SaveLog(record)) engine_->NoteLogSaved(record);
+}
+
 void frmMain::picHook_MouseMove(unsigned code) {
     tray_.picHook_MouseMove(code, [this](TrayAction action) {
         if (action == TrayAction::ToggleStats) {
@@ -235,6 +242,11 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnMenu(LOWORD(wParam));
             return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMSUSPEND && engine_) SaveBeforeSleep();
+            if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && engine_)
+                engine_->Resume();
+            return TRUE;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:

@@ -26,15 +26,19 @@ void TickEngine::Timer1_Timer() {
     lastTickMs_ = now;
     ApplyScheduledClearing(now);
 
-    // Two separate questions, as the connection may change between them.
-    if (host_.IsDialUpConnected()) {
-        CountOnline(elapsed);
+    // Two separate questions, as the connection may change between them. A connection that
+    // came up or went down since the last tick did so halfway through the interval on average.
+    const bool upNow = host_.IsDialUpConnected();
+    if (upNow) {
+        CountOnline(link_ == Link::Down ? elapsed / 2 : elapsed);
+        link_ = Link::Up;
         host_.ShowCounts(FormatDuration(state_.SessionSeconds),
                          FormatDuration(state_.TotalSeconds));
     }
     if (!host_.IsDialUpConnected()) {
+        if (link_ == Link::Up) EndSession(upNow ? 0 : elapsed / 2);
+        link_ = Link::Down;
         state_.SessionSeconds = 0;
-        carryMs_ = 0;
         host_.ShowCounts(kZeroText, FormatDuration(state_.TotalSeconds));
     }
 
@@ -70,12 +74,21 @@ void TickEngine::CountOnline(int64_t elapsedMs) {
     state_.TotalSeconds += seconds;
 }
 
+// The session's last fraction of a second is rounded into the total rather than dropped, so
+// that sessions are not counted short on average.
+void TickEngine::EndSession(int64_t lastPartMs) {
+    const int64_t carry = carryMs_ + lastPartMs;
+    carryMs_ = 0;
+    const auto seconds = static_cast<int32_t>((carry + 500) / 1000);
+    if (state_.TotalSeconds <= kMaxCount - seconds) state_.TotalSeconds += seconds;
+}
+
 void TickEngine::SaveLog(int64_t now) {
     const LogRecord record = LogRecordOf(state_);
     if (host_.SaveLog(record)) lastSaved_ = record;
     lastSaveMs_ = now;
 }
 
-void TickEngine::NoteLogSaved(const LogRecord& record) {
-    lastSaved_ = record;
-}
+void TickEngine::NoteLogSaved(const LogRecord& record) { lastSaved_ = record; }
+
+void TickEngine::Resume() { lastTickMs_ = clock_.MonotonicMs(); }

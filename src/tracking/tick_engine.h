@@ -43,10 +43,13 @@ class TickEngine {
     void Timer1_Timer();
     // Another part of the program wrote the time log file.
     void NoteLogSaved(const LogRecord& record);
+    // The machine woke up: the time it slept is not counted, whatever the clock says.
+    void Resume();
 
   private:
     void ApplyScheduledClearing(int64_t now);
     void CountOnline(int64_t elapsedMs);
+    void EndSession(int64_t lastPartMs);
     void SaveLog(int64_t now);
 
     AppState& state_;
@@ -54,6 +57,8 @@ class TickEngine {
     TickHost& host_;
     int64_t lastTickMs_;
     int64_t carryMs_ = 0;
+    // Unknown until the first tick: a start in the middle of a connection counts it whole.
+    enum class Link { Unknown, Up, Down } link_ = Link::Unknown;
     int32_t previousTotal_;
     LogRecord lastSaved_;
     int64_t lastSaveMs_;

@@ -62,12 +62,6 @@ class TickEngineTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(TickEngineTest, OnlineAndOfflineTicksWriteTheLabels) {
-    state.TotalSeconds = 3661;
-    Ticks(1);
-    EXPECT_EQ(host.session, "00:00:00:00");
-    EXPECT_EQ(host.total, "00:01:01:01");
-    EXPECT_EQ(state.TotalSeconds, 3661);
-
     state.SessionSeconds = 59;
     state.TotalSeconds = 86399;
     Online(true);
@@ -77,10 +71,18 @@ TEST_F(TickEngineTest, OnlineAndOfflineTicksWriteTheLabels) {
 
     Ticks(60);
     Online(false);
-    Ticks(1);
+    Ticks(1);  // the connection went down halfway through the last second, on average
     EXPECT_EQ(state.SessionSeconds, 0);
-    EXPECT_EQ(state.TotalSeconds, 86460);
+    EXPECT_EQ(state.TotalSeconds, 86461);
     EXPECT_EQ(host.session, "00:00:00:00");
+
+    state.TotalSeconds = 3661;  // offline at start-up
+    TickEngine restarted(state, clock, host);
+    clock.ms += 1000;
+    restarted.Timer1_Timer();
+    EXPECT_EQ(host.session, "00:00:00:00");
+    EXPECT_EQ(host.total, "00:01:01:01");
+    EXPECT_EQ(state.TotalSeconds, 3661);
 }
 
 TEST_F(TickEngineTest, ProbeChangingBetweenItsTwoCalls) {
@@ -110,9 +112,30 @@ TEST_F(TickEngineTest, CountsTheTimeThatPassed) {
     EXPECT_EQ(state.TotalSeconds, 925 + 5);
     Ticks(1, 3'600'000);  // a suspended or stalled hour counts only up to the gap limit
     EXPECT_EQ(state.TotalSeconds, 930 + kMaxCountedGapMs / 1000);
+    clock.ms += 3000;  // asleep, on a clock that went on
+    engine.Resume();
+    Ticks(1, 500);
+    EXPECT_EQ(state.TotalSeconds, 935);
     EXPECT_EQ(state.SessionSeconds, state.TotalSeconds);
     Ticks(1, -5000);  // a clock that runs back counts nothing
     EXPECT_EQ(state.TotalSeconds, 935);
+    Ticks(1, 500);  // with the fraction carried from before the sleep
+    EXPECT_EQ(state.TotalSeconds, 936);
+
+    // A session between ticks: half of each boundary interval, the rest rounded at its end.
+    Online(false);
+    Ticks(1, 925);
+    EXPECT_EQ(state.TotalSeconds, 936);
+    Online(true);
+    Ticks(10, 925);  // 462 + 9 x 925 ms
+    Online(false);
+    Ticks(1, 925);  // + 462 ms: 9.249 s
+    EXPECT_EQ(state.TotalSeconds, 936 + 9);
+    Online(true);
+    Ticks(2, 1000);  // 0.5 + 1 s, then 0.5 s when it ends: 2 s
+    Online(false);
+    Ticks(1, 1000);
+    EXPECT_EQ(state.TotalSeconds, 936 + 11);
 }
 
 TEST_F(TickEngineTest, ScheduledClearingOncePerDay) {
@@ -173,7 +196,7 @@ TEST_F(TickEngineTest, AlertWhenTheTotalReachesTheLimit) {
     state.TotalSeconds = 3598;  // counting by a step of more than one second
     Ticks(1);
     Online(true);
-    Ticks(1, 3000);
+    Ticks(1, 5000);
     EXPECT_EQ(host.alerts, 3);
 
     state.AlertEnabled = false;

@@ -1,0 +1,23 @@
+#include <benchmark/benchmark.h>
+
+#include "fake_tick_host.h"
+#include "tracking/duration_text.h"
+
+static void BM_FormatDuration(benchmark::State& state) {
+    int32_t seconds = 2147483000;
+    for (auto _ : state) benchmark::DoNotOptimize(FormatDuration(seconds++));
+}
+BENCHMARK(BM_FormatDuration);
+
+static void BM_Tick(benchmark::State& state) {
+    AppState app;
+    SteppingClock clock;
+    NullHost host;
+    host.online = state.range(0) != 0;
+    TickEngine engine(app, clock, host);
+    for (auto _ : state) engine.Timer1_Timer();
+    benchmark::DoNotOptimize(host.shown);
+}
+BENCHMARK(BM_Tick)->ArgName("online")->Arg(1)->Arg(0);
+
+BENCHMARK_MAIN();

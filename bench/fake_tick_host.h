@@ -1,0 +1,20 @@
+#pragma once
+#include "tracking/tick_engine.h"
+
+// Seams that cost nothing, so that a tick's own work is what is measured.
+struct SteppingClock : Clock {
+    int64_t ms = 0;
+    int64_t MonotonicMs() override { return ms += 925; }
+    LocalDay Today() override { return {{2026, 12, 7}, 2}; }
+};
+
+struct NullHost : TickHost {
+    bool online = true;
+    size_t shown = 0;
+    bool IsDialUpConnected() override { return online; }
+    void ShowCounts(std::string_view session, std::string_view total) override {
+        shown += session.size() + total.size();
+    }
+    void ShowAlert() override {}
+    bool SaveLog(const LogRecord&) override { return true; }
+};

@@ -1,0 +1,157 @@
+// Drives the real program under Wine and measures it:
+//   timer_driver accuracy [long]   connects and disconnects on a schedule and compares the
+//                                  program's count with the time really connected
+//   timer_driver footprint         start-up time, CPU, memory and file writes, online and offline
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "store/log_file.h"
+#include "store/settings_file.h"
+#include "ui/forms_win.h"
+#include "win_test_support.h"
+
+#include <psapi.h>
+
+namespace {
+
+double NowSeconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void SleepUntil(double when) {
+    for (double left; (left = when - NowSeconds()) > 0;) Sleep(static_cast<DWORD>(left * 1000) / 2 + 1);
+}
+
+int TotalShown(const Program& program) {
+    return Seconds(WindowText(GetDlgItem(program.Window(kFormClass, "Stats"), Label2)));
+}
+
+void FreshFiles() {
+    DeleteFileA(kSettingsPath);
+    DeleteFileA(kLogPath);
+    SetRemoteConnection(0);
+}
+
+int Accuracy(bool longSchedule) {
+    struct Session {
+        int online, offline;  // seconds
+    };
+    const std::vector<Session> schedule =
+        longSchedule ? std::vector<Session>{{600, 30}, {1200, 60}, {45, 15}, {900, 30}, {700, 20}}
+                     : std::vector<Session>{{20, 6}, {45, 8}, {7, 6}, {60, 6}, {30, 6}};
+    FreshFiles();
+    Program program;
+    if (!program.Window(kFormClass, "Stats")) return std::puts("the program did not start"), 1;
+    Sleep(1500);
+    std::printf("| session | connected s | counted s | error s | one second per tick | its error s |\n"
+                "|---|---|---|---|---|---|\n");
+    double trueTotal = 0;
+    int counted = 0, perTick = 0;
+    for (size_t i = 0; i < schedule.size(); ++i) {
+        const int before = TotalShown(program);
+        const double start = NowSeconds();
+        SetRemoteConnection(1);
+        SleepUntil(start + schedule[i].online);
+        SetRemoteConnection(0);
+        const double connected = NowSeconds() - start;
+        SleepUntil(start + schedule[i].online + schedule[i].offline);
+        const int got = TotalShown(program) - before;
+        // The 925 ms timer sees the connection at about this many ticks.
+        const int ticks = static_cast<int>(std::lround(connected / 0.925));
+        std::printf("| %zu | %.3f | %d | %+.3f | %d | %+.3f |\n", i + 1, connected, got,
+                    got - connected, ticks, ticks - connected);
+        trueTotal += connected;
+        counted += got;
+        perTick += ticks;
+    }
+    program.Close();
+    const int saved = ParseLog(ReadFileBytes(kLogPath), kLogPath).Total;
+    std::printf("| all | %.3f | %d | %+.3f (%+.3f%%) | %d | %+.3f (%+.2f%%) |\n", trueTotal, counted,
+                counted - trueTotal, 100 * (counted - trueTotal) / trueTotal, perTick,
+                perTick - trueTotal, 100 * (perTick - trueTotal) / trueTotal);
+    std::printf("\nThe time log file holds %d s after Exit.\n", saved);
+    return saved == counted ? 0 : 1;
+}
+
+double CpuSeconds(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(process, &created, &exited, &kernel, &user);
+    auto seconds = [](FILETIME t) {
+        return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// Counts the times the time log file is replaced during a phase.
+struct Phase {
+    double cpu = 0;
+    int writes = 0;
+};
+
+Phase Measure(const Program& program, int seconds) {
+    Phase phase;
+    const double cpuBefore = CpuSeconds(program.Handle());
+    WIN32_FILE_ATTRIBUTE_DATA last = {}, now = {};
+    GetFileAttributesExA(kLogPath, GetFileExInfoStandard, &last);
+    const double end = NowSeconds() + seconds;
+    while (NowSeconds() < end) {
+        Sleep(100);
+        if (GetFileAttributesExA(kLogPath, GetFileExInfoStandard, &now) &&
+            CompareFileTime(&now.ftLastWriteTime, &last.ftLastWriteTime) != 0) {
+            ++phase.writes;
+            last = now;
+        }
+    }
+    phase.cpu = CpuSeconds(program.Handle()) - cpuBefore;
+    return phase;
+}
+
+int Footprint(int seconds) {
+    FreshFiles();
+    const double start = NowSeconds();
+    Program program;
+    WaitForInputIdle(program.Handle(), 10000);
+    const double startUp = NowSeconds() - start;
+    if (!program.Main()) return std::puts("the program did not start"), 1;
+    const Phase offline = Measure(program, seconds);
+    SetRemoteConnection(1);
+    const Phase online = Measure(program, seconds);
+    SetRemoteConnection(0);
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(program.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                         sizeof memory);
+    program.Close();
+    const double perHour = 3600.0 / seconds;
+    std::printf("| figure | value |\n|---|---|\n");
+    std::printf("| start to idle (tray icon added, files loaded) | %.0f ms |\n", startUp * 1000);
+    std::printf("| CPU per hour offline | %.2f s |\n", offline.cpu * perHour);
+    std::printf("| CPU per hour online | %.2f s |\n", online.cpu * perHour);
+    std::printf("| private bytes | %zu KB |\n", memory.PrivateUsage / 1024);
+    std::printf("| working set | %zu KB |\n", memory.WorkingSetSize / 1024);
+    std::printf("| time log writes per hour offline | %.0f (%d in %d s) |\n", offline.writes * perHour,
+                offline.writes, seconds);
+    std::printf("| time log writes per hour online | %.0f (%d in %d s) |\n", online.writes * perHour,
+                online.writes, seconds);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    const std::string option = argc > 2 ? argv[2] : "";
+    if (mode == "accuracy") return Accuracy(option == "long");
+    if (mode == "footprint") return Footprint(option.empty() ? 300 : std::atoi(option.c_str()));
+    std::puts("usage: timer_driver accuracy [long] | footprint [seconds]");
+    return 2;
+}
