@@ -1,6 +1,7 @@
 #pragma once
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 // The failure every core function reports: a number for the report's title and a text that says
 // what went wrong and what the user can do about it.
@@ -10,6 +11,13 @@ enum ErrorNumber : int {
     kErrInputPastEnd = 62,
     kErrFileAccess = 75,
 };
+
+// The user's text as a message quotes it: in quotes, shortened, with control bytes as dots.
+inline std::string ShownInMessage(std::string_view text) {
+    std::string s = "\"";
+    for (char c : text.substr(0, 40)) s += static_cast<unsigned char>(c) < 32 ? '.' : c;
+    return s + (text.size() > 40 ? "...\"" : "\"");
+}
 
 class AppError : public std::runtime_error {
   public:

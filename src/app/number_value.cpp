@@ -114,8 +114,8 @@ std::optional<int32_t> AlertLimit(std::string_view days, std::string_view hours,
 int32_t AlertLimitOrThrow(std::string_view days, std::string_view hours, std::string_view minutes) {
     if (const auto limit = AlertLimit(days, hours, minutes)) return *limit;
     throw AppError(kErrOverflow,
-                   "The alert limit of " + std::string(days) + " days, " + std::string(hours) +
-                       " hours and " + std::string(minutes) +
+                   "The alert limit of " + ShownInMessage(days) + " days, " +
+                       ShownInMessage(hours) + " hours and " + ShownInMessage(minutes) +
                        " minutes is too large. The largest limit is 2147483647 seconds, for "
                        "example " +
                        std::to_string(kMaxWholeDays) + " days.");

@@ -19,6 +19,9 @@ class WindowsFileSystem : public FileSystemProbe {
     }
     // The file is replaced through a new file beside it, so both must be possible.
     bool CanWrite(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            return false;
         if (Exists(path)) {
             HANDLE file =
                 CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -26,8 +29,9 @@ class WindowsFileSystem : public FileSystemProbe {
             if (file == INVALID_HANDLE_VALUE) return false;
             CloseHandle(file);
         }
+        // The temporary file of the save; one left by a crash may be overwritten.
         const std::string probe = path + ".new";
-        HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         CloseHandle(file);
@@ -36,9 +40,13 @@ class WindowsFileSystem : public FileSystemProbe {
     bool Copy(const std::string& from, const std::string& to) override {
         const std::string folder = to.substr(0, to.find_last_of('\\'));
         SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
-        return CopyFileA(from.c_str(), to.c_str(), TRUE) != 0;
+        // The copy is the user's own to write, whatever the attributes of the original.
+        return CopyFileA(from.c_str(), to.c_str(), TRUE) &&
+               SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 };
+
+}  // namespace
 
 std::string PerUserCopy(const std::string& fixedPath) {
     char appData[MAX_PATH];
@@ -46,8 +54,6 @@ std::string PerUserCopy(const std::string& fixedPath) {
     return std::string(appData) + "\\VirtualStore\\Windows" +
            fixedPath.substr(fixedPath.find_last_of('\\'));
 }
-
-}  // namespace
 
 DataPaths ResolveDataPaths() {
     WindowsFileSystem fs;

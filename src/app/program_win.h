@@ -18,6 +18,8 @@ extern TickEngine* tickEngine;
 
 // The fixed paths, or their per-user copies where Windows would redirect them.
 DataPaths ResolveDataPaths();
+// Where Windows keeps a user's copy of a file under its own folder.
+std::string PerUserCopy(const std::string& fixedPath);
 
 // A message box with the error's number and text.
 void ReportError(const AppError& error, HWND owner = nullptr);

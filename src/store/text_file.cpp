@@ -60,6 +60,12 @@ bool FlushToDisk(std::FILE* f) {
 // Replaces target with source; on Windows rename() refuses an existing target.
 bool ReplaceWith(const std::string& source, const std::string& target, std::string& reason) {
 #ifdef _WIN32
+    // Said outright, as Windows refuses it; Wine running as root would replace it.
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        reason = "the file is read-only";
+        return false;
+    }
     if (MoveFileExA(source.c_str(), target.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
@@ -104,10 +110,4 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes,
         std::remove(temp.c_str());
         throw AccessError(what, path, "written", reason);
     }
-}
-
-std::string ShownInMessage(std::string_view text) {
-    std::string s = "\"";
-    for (char c : text.substr(0, 40)) s += static_cast<unsigned char>(c) < 32 ? '.' : c;
-    return s + (text.size() > 40 ? "...\"" : "\"");
 }

@@ -11,6 +11,3 @@ std::optional<std::string> ReadWholeFile(const std::string& path, const std::str
 // truncated file. Throws AppError naming the file when it cannot be written.
 void WriteFileAtomically(const std::string& path, const std::string& bytes,
                          const std::string& what);
-
-// A line of a file as a message quotes it: shortened, with control bytes as dots.
-std::string ShownInMessage(std::string_view text);

@@ -74,12 +74,12 @@ void TickEngine::CountOnline(int64_t elapsedMs) {
     state_.TotalSeconds += seconds;
 }
 
-// The session's last fraction of a second is rounded into the total rather than dropped, so
-// that sessions are not counted short on average.
+// The session's last part goes to the total, and so does the fraction of a second left over: it
+// is carried into the next session, so the total does not lose a fraction per session.
 void TickEngine::EndSession(int64_t lastPartMs) {
-    const int64_t carry = carryMs_ + lastPartMs;
-    carryMs_ = 0;
-    const auto seconds = static_cast<int32_t>((carry + 500) / 1000);
+    carryMs_ += lastPartMs;
+    const auto seconds = static_cast<int32_t>(carryMs_ / 1000);
+    carryMs_ %= 1000;
     if (state_.TotalSeconds <= kMaxCount - seconds) state_.TotalSeconds += seconds;
 }
 

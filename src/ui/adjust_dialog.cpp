@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/app_error.h"
 #include "app/number_value.h"
 
 namespace {
@@ -13,8 +14,8 @@ struct Unit {
 constexpr Unit kUnits[] = {{"days", 86400}, {"hours", 3600}, {"minutes", 60}};
 
 std::string TooLarge(const Unit& unit, std::string_view text) {
-    return "The " + std::string(unit.name) + " amount \"" + std::string(text) +
-           "\" is too large. At most " + std::to_string(2147483647 / unit.seconds) + " " +
+    return "The " + std::string(unit.name) + " amount " + ShownInMessage(text) +
+           " is too large. At most " + std::to_string(2147483647 / unit.seconds) + " " +
            unit.name + " can be added or subtracted at once.";
 }
 

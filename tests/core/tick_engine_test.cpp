@@ -73,7 +73,7 @@ TEST_F(TickEngineTest, OnlineAndOfflineTicksWriteTheLabels) {
     Online(false);
     Ticks(1);  // the connection went down halfway through the last second, on average
     EXPECT_EQ(state.SessionSeconds, 0);
-    EXPECT_EQ(state.TotalSeconds, 86461);
+    EXPECT_EQ(state.TotalSeconds, 86460);
     EXPECT_EQ(host.session, "00:00:00:00");
 
     state.TotalSeconds = 3661;  // offline at start-up
@@ -122,7 +122,7 @@ TEST_F(TickEngineTest, CountsTheTimeThatPassed) {
     Ticks(1, 500);  // with the fraction carried from before the sleep
     EXPECT_EQ(state.TotalSeconds, 936);
 
-    // A session between ticks: half of each boundary interval, the rest rounded at its end.
+    // A session between ticks: half of each boundary interval; the fraction left is carried.
     Online(false);
     Ticks(1, 925);
     EXPECT_EQ(state.TotalSeconds, 936);
