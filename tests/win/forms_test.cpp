@@ -197,6 +197,22 @@ TEST_F(FormsTest, StatsWindowComesBackHiddenWithItsTexts) {
     EXPECT_FALSE(stats.IsVisible());
     EXPECT_EQ(stats.Text(Label1), "00:00:00:01");
     EXPECT_EQ(stats.Text(Label2), "100:00:00:00");
+
+    // A tick that changes no text does not touch the window.
+    static WNDPROC labelProc;
+    static int textsSet;
+    textsSet = 0;
+    labelProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        stats.Item(Label2), GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            textsSet += m == WM_SETTEXT;
+            return CallWindowProcA(labelProc, w, m, wp, lp);
+        })));
+    stats.ShowCounts("00:00:00:02", "100:00:00:00");
+    stats.ShowCounts("00:00:00:00", "100:00:00:00");
+    EXPECT_EQ(textsSet, 0);
+    stats.ShowCounts("00:00:00:00", "100:00:00:01");
+    EXPECT_EQ(textsSet, 1);
 }
 
 // No caption is cut off: every text fits the control that shows it.
