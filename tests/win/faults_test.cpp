@@ -68,6 +68,9 @@ TEST_F(FaultsTest, BadContentLoadsAsWrittenOrStopsWithTheReason) {
         {"0\r\n0\r\n0\r\n0\r\n0\r\n", " 5 \r\n", "ends after 5 of its 6 lines"},
         {std::string("\0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n", 18), " 5 \r\n", "line 1 (\"Clear Log first"},
         {kDefaults, "five\r\n", "holds \"five\" where a number of seconds is expected"},
+        {"0\r\nyes\r\n0\r\n0\r\n0\r\n0\r\n", " 5 \r\n",
+         "The settings file \"c:\\windows\\tavo.ini\", line 2 (\"Clear every Sunday\"), holds "
+         "\"yes\"; expected True, False or a number."},
     };
     for (const auto& c : cases) {
         SetUp();

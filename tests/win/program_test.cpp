@@ -50,33 +50,6 @@ TEST_F(ProgramTest, SessionEndSavesBothFiles) {
     EXPECT_EQ(ReadFileBytes(kLogPath), " 3600 \r\n");
 }
 
-TEST_F(ProgramTest, UnreadableFilesStopStartUpAndStayUntouched) {
-    const struct {
-        const char *settings, *log, *expected;
-    } cases[] = {
-        {"0\r\nyes\r\n0\r\n0\r\n0\r\n0\r\n", nullptr,
-         "The settings file \"c:\\windows\\tavo.ini\", line 2 (\"Clear every Sunday\"), holds "
-         "\"yes\"; expected True, False or a number."},
-        {kDefaultSettings, "letters\r\n",
-         "The time log file \"c:\\windows\\tavo.dat\" holds \"letters\" where a number of seconds "
-         "is expected."},
-    };
-    for (const auto& c : cases) {
-        SetUp();
-        WriteFileBytes(kSettingsPath, c.settings);
-        if (c.log) WriteFileBytes(kLogPath, c.log);
-        Program program;
-        const std::string message = TakeMessageBox(program.Id());
-        EXPECT_NE(message.find(c.expected), std::string::npos) << message;
-        EXPECT_TRUE(program.WaitForExit());
-        EXPECT_EQ(ReadFileBytes(kSettingsPath), c.settings);
-        EXPECT_EQ(FileExists(kLogPath), c.log != nullptr);
-        if (c.log) {
-            EXPECT_EQ(ReadFileBytes(kLogPath), c.log);
-        }
-    }
-}
-
 TEST_F(ProgramTest, SecondCopyEndsWithoutTouchingTheFiles) {
     Program first;
     ASSERT_TRUE(first.Main());
