@@ -2,6 +2,10 @@
 //   timer_driver accuracy [long]   connects and disconnects on a schedule and compares the
 //                                  program's count with the time really connected
 //   timer_driver footprint         start-up time, CPU, memory and file writes, online and offline
+#include <windows.h>
+
+#include <psapi.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -12,8 +16,6 @@
 #include "store/settings_file.h"
 #include "ui/forms_win.h"
 #include "win_test_support.h"
-
-#include <psapi.h>
 
 namespace {
 
@@ -29,7 +31,8 @@ double NowSeconds() {
 }
 
 void SleepUntil(double when) {
-    for (double left; (left = when - NowSeconds()) > 0;) Sleep(static_cast<DWORD>(left * 1000) / 2 + 1);
+    for (double left; (left = when - NowSeconds()) > 0;)
+        Sleep(static_cast<DWORD>(left * 1000) / 2 + 1);
 }
 
 int TotalShown(const Program& program) {
@@ -53,8 +56,9 @@ int Accuracy(bool longSchedule) {
     Program program;
     if (!program.Window(kFormClass, "Stats")) return std::puts("the program did not start"), 1;
     Sleep(1500);
-    std::printf("| session | connected s | counted s | error s | one second per tick | its error s |\n"
-                "|---|---|---|---|---|---|\n");
+    std::printf(
+        "| session | connected s | counted s | error s | one second per tick | its error s |\n"
+        "|---|---|---|---|---|---|\n");
     double trueTotal = 0;
     int counted = 0, perTick = 0;
     // Lengths with a random fraction, so that sessions start and end anywhere between ticks.
@@ -79,8 +83,8 @@ int Accuracy(bool longSchedule) {
     }
     program.Close();
     const int saved = ParseLog(ReadFileBytes(kLogPath), kLogPath).Total;
-    std::printf("| all | %.3f | %d | %+.3f (%+.3f%%) | %d | %+.3f (%+.2f%%) |\n", trueTotal, counted,
-                counted - trueTotal, 100 * (counted - trueTotal) / trueTotal, perTick,
+    std::printf("| all | %.3f | %d | %+.3f (%+.3f%%) | %d | %+.3f (%+.2f%%) |\n", trueTotal,
+                counted, counted - trueTotal, 100 * (counted - trueTotal) / trueTotal, perTick,
                 perTick - trueTotal, 100 * (perTick - trueTotal) / trueTotal);
     std::printf("\nThe time log file holds %d s after Exit.\n", saved);
     return saved == counted ? 0 : 1;
@@ -90,7 +94,9 @@ double CpuSeconds(HANDLE process) {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(process, &created, &exited, &kernel, &user);
     auto seconds = [](FILETIME t) {
-        return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+        return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) |
+                                   t.dwLowDateTime) /
+               1e7;
     };
     return seconds(kernel) + seconds(user);
 }
@@ -144,10 +150,10 @@ int Footprint(int seconds) {
     std::printf("| private bytes (commit charge) | %zu KB |\n",
                 (memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage) / 1024);
     std::printf("| working set | %zu KB |\n", memory.WorkingSetSize / 1024);
-    std::printf("| time log writes per hour offline | %.0f (%d in %d s) |\n", offline.writes * perHour,
-                offline.writes, seconds);
-    std::printf("| time log writes per hour online | %.0f (%d in %d s) |\n", online.writes * perHour,
-                online.writes, seconds);
+    std::printf("| time log writes per hour offline | %.0f (%d in %d s) |\n",
+                offline.writes * perHour, offline.writes, seconds);
+    std::printf("| time log writes per hour online | %.0f (%d in %d s) |\n",
+                online.writes * perHour, online.writes, seconds);
     return 0;
 }
 

@@ -1,7 +1,8 @@
 #include "app/program_win.h"
 
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include "store/data_path.h"
 

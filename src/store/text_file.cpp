@@ -38,7 +38,7 @@ Kind KindOf(const std::string& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Kind::Missing
-                                                                               : Kind::File;
+                                                                              : Kind::File;
     }
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Folder : Kind::File;
 #else

@@ -1,7 +1,8 @@
 #include "tracking/clock_win.h"
 
-#include <realtimeapiset.h>
 #include <windows.h>
+
+#include <realtimeapiset.h>
 
 // Interrupt time without the time spent asleep or hibernating.
 int64_t WindowsClock::MonotonicMs() {

@@ -1,5 +1,7 @@
 #include "tracking/dialup_probe_win.h"
 
+#include <windows.h>
+
 #include <ras.h>
 #include <raserror.h>
 #include <windows.h>

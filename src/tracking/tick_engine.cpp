@@ -89,6 +89,10 @@ void TickEngine::SaveLog(int64_t now) {
     lastSaveMs_ = now;
 }
 
-void TickEngine::NoteLogSaved(const LogRecord& record) { lastSaved_ = record; }
+void TickEngine::NoteLogSaved(const LogRecord& record) {
+    lastSaved_ = record;
+}
 
-void TickEngine::Resume() { lastTickMs_ = clock_.MonotonicMs(); }
+void TickEngine::Resume() {
+    lastTickMs_ = clock_.MonotonicMs();
+}

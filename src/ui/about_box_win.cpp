@@ -13,12 +13,7 @@ constexpr FormLayout kLayout = {"About", 3570, 2085, Border::SizableNoControlBox
 
 }  // namespace
 
-frmAbout::frmAbout() : Form(kLayout, kControls) {}
-
-frmAbout& frmAbout::Get() {
-    static frmAbout form;
-    return form;
-}
+frmAbout::frmAbout() : SingleForm(kLayout, kControls) {}
 
 void frmAbout::OnClick(int id) {
     if (id == Command1) Unload();

@@ -15,8 +15,8 @@ constexpr Unit kUnits[] = {{"days", 86400}, {"hours", 3600}, {"minutes", 60}};
 
 std::string TooLarge(const Unit& unit, std::string_view text) {
     return "The " + std::string(unit.name) + " amount " + ShownInMessage(text) +
-           " is too large. At most " + std::to_string(2147483647 / unit.seconds) + " " +
-           unit.name + " can be added or subtracted at once.";
+           " is too large. At most " + std::to_string(2147483647 / unit.seconds) + " " + unit.name +
+           " can be added or subtracted at once.";
 }
 
 std::string OutOfRange(double total) {

@@ -21,12 +21,7 @@ constexpr FormLayout kLayout = {"Adjust Time", 4620, 855, Border::SizableNoContr
 
 }  // namespace
 
-frmAdd::frmAdd() : Form(kLayout, kControls) {}
-
-frmAdd& frmAdd::Get() {
-    static frmAdd form;
-    return form;
-}
+frmAdd::frmAdd() : SingleForm(kLayout, kControls) {}
 
 void frmAdd::Form_Load() {
     SetChecked(Option1, true);

@@ -13,12 +13,7 @@ constexpr FormLayout kLayout = {"Alert", 3480, 1110, Border::SizableNoControlBox
 
 }  // namespace
 
-frmAlert::frmAlert() : Form(kLayout, kControls) {}
-
-frmAlert& frmAlert::Get() {
-    static frmAlert form;
-    return form;
-}
+frmAlert::frmAlert() : SingleForm(kLayout, kControls) {}
 
 void frmAlert::ShowAlert() {
     Load();

@@ -13,12 +13,7 @@ constexpr FormLayout kLayout = {"Are you sure...", 2820, 675, Border::FixedDialo
 
 }  // namespace
 
-frmClear::frmClear() : Form(kLayout, kControls) {}
-
-frmClear& frmClear::Get() {
-    static frmClear form;
-    return form;
-}
+frmClear::frmClear() : SingleForm(kLayout, kControls) {}
 
 void frmClear::OnClick(int id) {
     if (id == Command1) Command1_Click();

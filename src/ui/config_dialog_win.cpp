@@ -26,12 +26,7 @@ WNDPROC editProc = nullptr;
 
 }  // namespace
 
-frmConfig::frmConfig() : Form(kLayout, kControls) {}
-
-frmConfig& frmConfig::Get() {
-    static frmConfig form;
-    return form;
-}
+frmConfig::frmConfig() : SingleForm(kLayout, kControls) {}
 
 void frmConfig::Form_Load() {
     const ConfigInput input = ConfigFromState(modMain::appState);

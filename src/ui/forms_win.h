@@ -15,10 +15,24 @@ enum ControlId : int {
 };
 // clang-format on
 
-// The statistics window: the total above, the current session below.
-class frmTime : public Form {
+// A form with one instance, created on first use.
+template <class T>
+class SingleForm : public Form {
   public:
-    static frmTime& Get();
+    static T& Get() {
+        static T form;
+        return form;
+    }
+
+  protected:
+    using Form::Form;
+};
+
+// The statistics window: the total above, the current session below.
+class frmTime : public SingleForm<frmTime> {
+    friend SingleForm;
+
+  public:
     // Creates the window, hidden, when it does not exist; a label is written only when its text
     // changes.
     void ShowCounts(const std::string& session, const std::string& total);
@@ -29,9 +43,10 @@ class frmTime : public Form {
     std::string session_, total_;
 };
 
-class frmAlert : public Form {
+class frmAlert : public SingleForm<frmAlert> {
+    friend SingleForm;
+
   public:
-    static frmAlert& Get();
     // Composed anew at every showing, so it states the limit in force.
     void ShowAlert();
 
@@ -41,10 +56,10 @@ class frmAlert : public Form {
     void OnCloseButton() override { Hide(); }
 };
 
-class frmConfig : public Form {
-  public:
-    static frmConfig& Get();
+class frmConfig : public SingleForm<frmConfig> {
+    friend SingleForm;
 
+  public:
   private:
     frmConfig();
     void Form_Load() override;
@@ -57,10 +72,10 @@ class frmConfig : public Form {
     static LRESULT CALLBACK Text1_KeyPress(HWND, UINT, WPARAM, LPARAM);
 };
 
-class frmAdd : public Form {
-  public:
-    static frmAdd& Get();
+class frmAdd : public SingleForm<frmAdd> {
+    friend SingleForm;
 
+  public:
   private:
     frmAdd();
     void Form_Load() override;
@@ -69,10 +84,10 @@ class frmAdd : public Form {
     void Command1_Click();
 };
 
-class frmClear : public Form {
-  public:
-    static frmClear& Get();
+class frmClear : public SingleForm<frmClear> {
+    friend SingleForm;
 
+  public:
   private:
     frmClear();
     void OnClick(int id) override;
@@ -80,11 +95,9 @@ class frmClear : public Form {
     void Command1_Click();
 };
 
-class frmAbout : public Form {
-  public:
-    static frmAbout& Get();
+class frmAbout : public SingleForm<frmAbout> {
+    friend SingleForm;
 
-  private:
     frmAbout();
     void OnClick(int id) override;
     void OnCloseButton() override {}

@@ -12,12 +12,7 @@ constexpr FormLayout kLayout = {"Stats", 1815, 1170, Border::FixedDialog, true, 
 
 }  // namespace
 
-frmTime::frmTime() : Form(kLayout, kControls) {}
-
-frmTime& frmTime::Get() {
-    static frmTime form;
-    return form;
-}
+frmTime::frmTime() : SingleForm(kLayout, kControls) {}
 
 void frmTime::ShowCounts(const std::string& session, const std::string& total) {
     if (!IsLoaded()) {

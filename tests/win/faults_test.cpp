@@ -17,16 +17,15 @@ namespace {
 // Compares file contents without printing ten megabytes when they differ.
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
     if (actual == expected) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << actual.size() << " bytes starting "
-                                         << ShownInMessage(actual) << ", expected "
-                                         << expected.size() << " starting "
-                                         << ShownInMessage(expected);
+    return ::testing::AssertionFailure()
+           << actual.size() << " bytes starting " << ShownInMessage(actual) << ", expected "
+           << expected.size() << " starting " << ShownInMessage(expected);
 }
 
 constexpr const char* kDefaults = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
 
 class FaultsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const char* path : {kSettingsPath, kLogPath}) {
             SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
@@ -66,7 +65,8 @@ TEST_F(FaultsTest, BadContentLoadsAsWrittenOrStopsWithTheReason) {
         {kDefaults, big, "holds \"7777777777777777777777777777777777777777...\", which is outside"},
         {std::string(kDefaults) + big, " 5 \r\n", nullptr},
         {"0\r\n0\r\n0\r\n0\r\n0\r\n", " 5 \r\n", "ends after 5 of its 6 lines"},
-        {std::string("\0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n", 18), " 5 \r\n", "line 1 (\"Clear Log first"},
+        {std::string("\0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n", 18), " 5 \r\n",
+         "line 1 (\"Clear Log first"},
         {kDefaults, "five\r\n", "holds \"five\" where a number of seconds is expected"},
         {"0\r\nyes\r\n0\r\n0\r\n0\r\n0\r\n", " 5 \r\n",
          "The settings file \"c:\\windows\\tavo.ini\", line 2 (\"Clear every Sunday\"), holds "
@@ -113,7 +113,8 @@ TEST_F(FaultsTest, ReadOnlyFiles) {
         ASSERT_TRUE(program.Close());
     }
     EXPECT_EQ(ReadFileBytes(kSettingsPath), "True\r\n0\r\n0\r\n1\r\n2\r\n3\r\n");
-    EXPECT_EQ(ReadFileBytes(PerUserCopy(kSettingsPath)), "True\r\nFalse\r\nFalse\r\n1\r\n2\r\n3\r\n");
+    EXPECT_EQ(ReadFileBytes(PerUserCopy(kSettingsPath)),
+              "True\r\nFalse\r\nFalse\r\n1\r\n2\r\n3\r\n");
 
     // At shut-down: the user is told, and the file keeps its content.
     SetUp();
@@ -144,7 +145,8 @@ TEST_F(FaultsTest, HardKillsAtRandomMomentsLeaveWholeFiles) {
             Sleep(std::uniform_int_distribution<DWORD>(0, 300)(random));
         } else if (program.Window(kFormClass, "Stats")) {
             Sleep(1500);
-            lastCounted = Seconds(WindowText(GetDlgItem(program.Window(kFormClass, "Stats"), Label2)));
+            lastCounted =
+                Seconds(WindowText(GetDlgItem(program.Window(kFormClass, "Stats"), Label2)));
             PostMessageA(program.Main(), WM_CLOSE, 0, 0);
             Sleep(std::uniform_int_distribution<DWORD>(0, 20)(random));
         }
