@@ -4,7 +4,6 @@
 
 #include <ras.h>
 #include <raserror.h>
-#include <windows.h>
 
 #include <vector>
 
