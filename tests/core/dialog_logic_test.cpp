@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/tray_menu.h"
 #include "ui/adjust_dialog.h"
 #include "ui/alert_text.h"
 #include "ui/config_dialog.h"
@@ -98,30 +97,4 @@ TEST(AlertWindow, MessageRepeatsTheLimitAsTyped) {
         state.AlertMinutes = c.minutes;
         EXPECT_EQ(AlertMessage(state), c.message);
     }
-}
-
-TEST(TrayIcon, DoubleClickFollowsWhatTheUserSees) {
-    AppState state;
-    state.StatsShown = "no";
-    EXPECT_TRUE(ToggleStats(state, false));
-    EXPECT_EQ(state.StatsShown, "yes");
-    EXPECT_FALSE(ToggleStats(state, true));
-    EXPECT_EQ(state.StatsShown, "no");
-    EXPECT_FALSE(ToggleStats(state, true));  // shown by "&Stats" while the flag said "no"
-    EXPECT_TRUE(ToggleStats(state, false));  // closed by its close button while "yes"
-    EXPECT_EQ(state.StatsShown, "yes");
-
-    TrayDispatcher tray;
-    std::vector<TrayAction> seen;
-    tray.picHook_MouseMove(kTrayRightButtonUp, [&](TrayAction outer) {
-        seen.push_back(outer);
-        // Messages that arrive while the menu is open are dropped.
-        tray.picHook_MouseMove(kTrayRightButtonUp, [&](TrayAction a) { seen.push_back(a); });
-        tray.picHook_MouseMove(kTrayDoubleClick, [&](TrayAction a) { seen.push_back(a); });
-    });
-    for (unsigned code : {512u, 513u, 514u, 516u, 515u})
-        tray.picHook_MouseMove(code, [&](TrayAction a) { seen.push_back(a); });
-    EXPECT_EQ(seen, (std::vector<TrayAction>{TrayAction::OpenMenu, TrayAction::None,
-                                             TrayAction::None, TrayAction::None, TrayAction::None,
-                                             TrayAction::ToggleStats}));
 }

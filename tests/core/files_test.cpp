@@ -186,18 +186,6 @@ TEST_F(TempFolder, FailedStartWritesNothing) {
     }
 }
 
-TEST_F(TempFolder, UnreadableOrUnwritablePlacesAreReported) {
-    fs::create_directory(paths.Log);
-    AppState state;
-    EXPECT_NE(ErrorOf([&] { LoadState(state, paths); }).find("75 The time log file"),
-              std::string::npos);
-    const std::string missing = (dir / "no-folder" / "tavo.ini").string();
-    EXPECT_NE(ErrorOf([&] {
-                  SaveSettings({}, missing);
-              }).find("The settings file \"" + missing + "\" could not be written"),
-              std::string::npos);
-}
-
 TEST(DataPath, FollowsThePerUserCopyLikeWindowsDoes) {
     struct FakeFs : FileSystemProbe {
         std::map<std::string, std::string> files;
