@@ -51,14 +51,17 @@ TEST_F(ProgramTest, SessionEndSavesBothFiles) {
 }
 
 TEST_F(ProgramTest, SecondCopyEndsWithoutTouchingTheFiles) {
+    // Contents that either copy would change if it saved: the settings become words.
+    WriteFileBytes(kSettingsPath, kDefaultSettings);
+    WriteFileBytes(kLogPath, "42");
     Program first;
-    ASSERT_TRUE(first.Main());
-    WriteFileBytes(kLogPath, " 42 \r\n");
+    ASSERT_TRUE(first.Window(kFormClass, "Stats"));
     Program second;
     const std::string message = TakeMessageBox(second.Id());
     EXPECT_NE(message.find("already running"), std::string::npos) << message;
     EXPECT_TRUE(second.WaitForExit());
-    EXPECT_EQ(ReadFileBytes(kLogPath), " 42 \r\n");
+    EXPECT_EQ(ReadFileBytes(kSettingsPath), kDefaultSettings);
+    EXPECT_EQ(ReadFileBytes(kLogPath), "42");
     EXPECT_TRUE(first.Running());
     EXPECT_TRUE(first.Close());
     EXPECT_EQ(ReadFileBytes(kLogPath), " 42 \r\n");
