@@ -98,7 +98,12 @@ int frmMain::Run(HINSTANCE instance) {
                             nullptr, instance, nullptr);
     picHook_ =
         CreateWindowExA(0, kHookClass, "", WS_CHILD, 0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
-    if (!hwnd_ || !picHook_) return 1;
+    if (!hwnd_ || !picHook_) {
+        ReportError(AppError(static_cast<int>(GetLastError()),
+                             "The timer could not create its window. Start it again; if this "
+                             "goes on, restart Windows."));
+        return 1;
+    }
     Form::SetOwner(hwnd_);
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     if (!Form_Load()) return 1;
