@@ -8,6 +8,7 @@
 #include "tracking/clock_win.h"
 #include "tracking/dialup_probe_win.h"
 #include "ui/forms_win.h"
+#include "ui/program_icon_win.h"
 
 namespace {
 
@@ -79,13 +80,13 @@ class frmMain {
 frmMain* theMain = nullptr;
 
 int frmMain::Run(HINSTANCE instance) {
-    icon_ = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    if (!icon_) icon_ = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+    icon_ = ProgramIcon(true);
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
-    wc.hIcon = icon_;
+    wc.hIcon = ProgramIcon(false);
+    wc.hIconSm = icon_;
     wc.lpszClassName = kMainClass;
     RegisterClassExA(&wc);
     wc.lpfnWndProc = HookProc;

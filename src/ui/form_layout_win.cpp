@@ -2,9 +2,18 @@
 
 #include <algorithm>
 
+#include "ui/program_icon_win.h"
+
 namespace {
 
-int ScreenDpi() {
+// Casts through the one function type the compiler accepts any other from.
+template <class Fn>
+Fn User32Function(const char* name) {
+    return reinterpret_cast<Fn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
+int SystemDpi() {
     static const int dpi = [] {
         HDC screen = GetDC(nullptr);
         const int value = GetDeviceCaps(screen, LOGPIXELSY);
@@ -14,14 +23,36 @@ int ScreenDpi() {
     return dpi;
 }
 
-// The layouts were sized for the 8-point dialog font.
-HFONT DialogFont(bool underlined) {
-    static HFONT fonts[2] = {};
-    HFONT& font = fonts[underlined ? 1 : 0];
-    if (!font)
-        font = CreateFontA(-MulDiv(8, ScreenDpi(), 72), 0, 0, 0, FW_NORMAL, FALSE, underlined,
-                           FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+// Windows 10 (1607 on) gives each window the DPI of its monitor; before, one DPI serves all.
+int DpiOf(HWND hwnd) {
+    using Fn = UINT(WINAPI*)(HWND);
+    static const Fn getDpiForWindow = User32Function<Fn>("GetDpiForWindow");
+    const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
+    return dpi ? static_cast<int>(dpi) : SystemDpi();
+}
+
+void AdjustForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
+    using Fn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const Fn adjustForDpi = User32Function<Fn>("AdjustWindowRectExForDpi");
+    if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
+// The layouts were sized for the 8-point dialog font. One font per DPI and look, kept for the
+// program's life: windows come and go, the DPIs in use stay few.
+HFONT DialogFont(int dpi, bool underlined) {
+    struct Cached {
+        int dpi;
+        bool underlined;
+        HFONT font;
+    };
+    static std::vector<Cached> fonts;
+    for (const Cached& c : fonts)
+        if (c.dpi == dpi && c.underlined == underlined) return c.font;
+    HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, underlined, FALSE,
+                             ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    fonts.push_back({dpi, underlined, font});
     return font;
 }
 
@@ -31,9 +62,9 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC proc) {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    if (!wc.hIcon) wc.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));             // IDC_ARROW
+    wc.hIcon = ProgramIcon(false);
+    wc.hIconSm = ProgramIcon(true);
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kFormClass;
     RegisterClassExA(&wc);
@@ -89,65 +120,87 @@ Form::~Form() {
     Unload();
 }
 
-int Form::TwipsToPixels(int twips) {
-    return MulDiv(twips, ScreenDpi(), 1440);
+DWORD Form::Style() const {
+    // No WS_CLIPCHILDREN: a frame is transparent and relies on the form painting beneath it.
+    switch (layout_.border) {
+        case Border::FixedDialog:
+        case Border::FixedSingle:
+            return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+        case Border::SizableNoControlBox:
+            break;
+    }
+    return WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME;
+}
+
+DWORD Form::ExStyle() const {
+    return WS_EX_CONTROLPARENT | (layout_.border == Border::FixedDialog ? WS_EX_DLGMODALFRAME : 0);
 }
 
 void Form::Load() {
     if (hwnd_) return;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterFormClass(instance, WindowProc);
-    // No WS_CLIPCHILDREN: a frame is transparent and relies on the form painting beneath it.
-    DWORD style = WS_OVERLAPPED | WS_CAPTION;
-    DWORD exStyle = WS_EX_CONTROLPARENT;
-    switch (layout_.border) {
-        case Border::FixedDialog:
-            style |= WS_SYSMENU, exStyle |= WS_EX_DLGMODALFRAME;
-            break;
-        case Border::FixedSingle:
-            style |= WS_SYSMENU;
-            break;
-        case Border::SizableNoControlBox:
-            style |= WS_THICKFRAME;
-            break;
-    }
-    RECT rect = {0, 0, TwipsToPixels(layout_.clientWidth), TwipsToPixels(layout_.clientHeight)};
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
-    if (layout_.centred) {
-        RECT work;
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        x = work.left + (work.right - work.left - width) / 2;
-        y = work.top + (work.bottom - work.top - height) / 2;
-    }
-    CreateWindowExA(exStyle, kFormClass, layout_.caption, style, x, y, width, height, owner_,
-                    nullptr, instance, this);
+    // Sized once the window is there, with the DPI of the monitor it is on.
+    CreateWindowExA(ExStyle(), kFormClass, layout_.caption, Style(), CW_USEDEFAULT, CW_USEDEFAULT,
+                    0, 0, owner_, nullptr, instance, this);
     if (!hwnd_) return;
     loaded_.push_back(this);
+    dpi_ = DpiOf(hwnd_);
     CreateControls();
+    LayOut(nullptr);
     Form_Load();
 }
 
 void Form::CreateControls() {
     for (const Control& c : controls_) {
-        int left = c.left, top = c.top;
-        if (const Control* frame = c.frame ? Find(c.frame) : nullptr)
-            left += frame->left, top += frame->top;
         const ControlClass cls = ClassOf(c.kind);
         DWORD style = WS_CHILD | WS_VISIBLE | cls.style;
         if (c.kind == Kind::Option && (&c == controls_.data() || (&c - 1)->kind != Kind::Option))
             style |= WS_GROUP;
-        HWND control = CreateWindowExA(c.kind == Kind::Edit ? WS_EX_CLIENTEDGE : 0, cls.name,
-                                       c.caption, style, TwipsToPixels(left), TwipsToPixels(top),
-                                       TwipsToPixels(c.width), TwipsToPixels(c.height), hwnd_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                       GetModuleHandleA(nullptr), nullptr);
-        SendMessageA(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(DialogFont(c.kind == Kind::Link)), FALSE);
+        HWND control =
+            CreateWindowExA(c.kind == Kind::Edit ? WS_EX_CLIENTEDGE : 0, cls.name, c.caption, style,
+                            0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                            GetModuleHandleA(nullptr), nullptr);
         if (c.maxLength) SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(c.maxLength), 0);
-        if (c.kind == Kind::AutoLabel || c.kind == Kind::Link) SetText(c.id, c.caption);
     }
+}
+
+void Form::LayOut(const RECT* suggested) {
+    for (const Control& c : controls_) {
+        int left = c.left, top = c.top;
+        if (const Control* frame = c.frame ? Find(c.frame) : nullptr)
+            left += frame->left, top += frame->top;
+        HWND control = Item(c.id);
+        SendMessageA(control, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(DialogFont(dpi_, c.kind == Kind::Link)), TRUE);
+        int width = TwipsToPixels(c.width);
+        // Visual styles may set the caption further from the box than the layouts allow for; a
+        // check box takes the width its caption needs (the layouts leave room to its right).
+        if (c.kind == Kind::CheckBox)
+            width = std::max(
+                width, static_cast<int>(TextExtent(control, c.caption).cx) + MulDiv(22, dpi_, 96));
+        MoveWindow(control, TwipsToPixels(left), TwipsToPixels(top), width, TwipsToPixels(c.height),
+                   TRUE);
+        if (c.kind == Kind::AutoLabel || c.kind == Kind::Link) FitAutoLabel(control, c, Text(c.id));
+    }
+    RECT rect = {0, 0, TwipsToPixels(layout_.clientWidth), TwipsToPixels(layout_.clientHeight)};
+    AdjustForDpi(rect, Style(), ExStyle(), dpi_);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    int x = 0, y = 0;
+    if (suggested) {
+        x = suggested->left, y = suggested->top;
+    } else if (layout_.centred) {
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoA(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const RECT& work = monitor.rcWork;
+        x = work.left + (work.right - work.left - width) / 2;
+        y = work.top + (work.bottom - work.top - height) / 2;
+    } else {
+        flags |= SWP_NOMOVE;
+    }
+    SetWindowPos(hwnd_, nullptr, x, y, width, height, flags);
 }
 
 const Control* Form::Find(int id) const {
@@ -185,11 +238,13 @@ void Form::SetText(int id, const std::string& text) {
     HWND control = Item(id);
     SetWindowTextA(control, text.c_str());
     const Control* c = Find(id);
-    if (c && (c->kind == Kind::AutoLabel || c->kind == Kind::Link)) {
-        const SIZE size = TextExtent(control, text);
-        SetWindowPos(control, nullptr, 0, 0, size.cx, TwipsToPixels(c->height),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    if (c && (c->kind == Kind::AutoLabel || c->kind == Kind::Link)) FitAutoLabel(control, *c, text);
+}
+
+void Form::FitAutoLabel(HWND control, const Control& c, const std::string& text) {
+    const SIZE size = TextExtent(control, text);
+    SetWindowPos(control, nullptr, 0, 0, size.cx, TwipsToPixels(c.height),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool Form::Checked(int id) const {
@@ -241,6 +296,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CLOSE:
             OnCloseButton();
+            return 0;
+        case WM_DPICHANGED:
+            dpi_ = LOWORD(wParam);
+            LayOut(reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);

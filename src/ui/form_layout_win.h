@@ -54,7 +54,8 @@ class Form {
     static void SetOwner(HWND owner) { owner_ = owner; }
     // Tab and arrow keys for the active form.
     static bool HandleDialogKeys(MSG& msg);
-    static int TwipsToPixels(int twips);
+    // At the DPI of the monitor the form is on.
+    int TwipsToPixels(int twips) const { return MulDiv(twips, dpi_, 1440); }
 
   protected:
     Form(const FormLayout& layout, std::span<const Control> controls);
@@ -69,12 +70,18 @@ class Form {
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    DWORD Style() const;
+    DWORD ExStyle() const;
     void CreateControls();
+    // Places and sizes the window and its controls, with fonts, for the form's DPI.
+    void LayOut(const RECT* suggested);
+    void FitAutoLabel(HWND control, const Control& c, const std::string& text);
     const Control* Find(int id) const;
 
     const FormLayout& layout_;
     std::span<const Control> controls_;
     HWND hwnd_ = nullptr;
+    int dpi_ = 96;
     static HWND owner_;
     static std::vector<Form*> loaded_;
 };
