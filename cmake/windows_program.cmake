@@ -34,3 +34,5 @@ if(MINGW)
     target_compile_options(shell PRIVATE -ffunction-sections -fdata-sections)
     target_link_options(OnlineTimer PRIVATE -static -s -Wl,--gc-sections)
 endif()
+
+include(cmake/installer.cmake)
