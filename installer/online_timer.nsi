@@ -20,6 +20,7 @@ Unicode true
 Name "${NAME}"
 OutFile "${OUTFILE}"
 SetCompressor /SOLID lzma
+BrandingText "${NAME} 1.0"
 
 !define MULTIUSER_EXECUTIONLEVEL Highest
 !define MULTIUSER_MUI
