@@ -1,5 +1,5 @@
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 
 #include "app/app_error.h"

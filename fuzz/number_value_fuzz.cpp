@@ -1,6 +1,6 @@
-#include <cstdlib>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 
 #include "app/number_value.h"
