@@ -46,6 +46,10 @@ BrandingText "${NAME} 1.0"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${NAME} now"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
+!insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -57,14 +61,23 @@ VIAddVersionKey "CompanyName" "The Chronel developers"
 VIAddVersionKey "LegalCopyright" "The Chronel developers"
 VIAddVersionKey "FileVersion" "1.0.0.0"
 
+Var WasRunning
+
 ; A running timer holds the file open; asked to close, it saves its total first.
 !macro CloseProgram
     FindWindow $0 "${MAIN_CLASS}"
     ${If} $0 <> 0
+        StrCpy $WasRunning 1
         SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=10000
         Sleep 1000
     ${EndIf}
 !macroend
+
+; Started through the shell, so that it runs as the user, never elevated like the installer: an
+; elevated timer would keep its time in C:\Windows itself instead of the user's own copy.
+Function StartProgram
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\OnlineTimer.exe"'
+FunctionEnd
 
 Section "${NAME}" SecProgram
     SectionIn RO
@@ -91,6 +104,13 @@ SectionEnd
 
 Section "Start with Windows" SecStartup
     WriteRegStr SHCTX "${RUN_KEY}" "${KEY}" '"$INSTDIR\OnlineTimer.exe"'
+SectionEnd
+
+; An update must not leave the time uncounted: a timer closed for it is started again.
+Section "-Restart"
+    ${If} $WasRunning == 1
+        Call StartProgram
+    ${EndIf}
 SectionEnd
 
 Function .onInit
