@@ -38,6 +38,28 @@ class FormsTest : public ::testing::Test {
     }
 };
 
+// Whether the control paints text colour into its last column, which a clipped caption does.
+bool InkInLastColumn(HWND control) {
+    RECT r;
+    GetClientRect(control, &r);
+    HDC dc = GetDC(control);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+    bool ink = false;
+    for (int y = 0; y < r.bottom && !ink; ++y) {
+        const COLORREF pixel = GetPixel(memory, r.right - 1, y);
+        ink = GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 3 * 128;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(control, dc);
+    return ink;
+}
+
 }  // namespace
 
 TEST_F(FormsTest, ConfigDaysFilterAndLimitBoxLooks) {
@@ -206,29 +228,6 @@ TEST_F(FormsTest, StatsWindowComesBackHiddenWithItsTexts) {
     EXPECT_EQ(textsSet, 1);
 }
 
-// No caption is cut off: every text fits the control that shows it.
-// Whether the control paints text colour into its last column, which a clipped caption does.
-bool InkInLastColumn(HWND control) {
-    RECT r;
-    GetClientRect(control, &r);
-    HDC dc = GetDC(control);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
-                 PRF_CLIENT | PRF_ERASEBKGND);
-    bool ink = false;
-    for (int y = 0; y < r.bottom && !ink; ++y) {
-        const COLORREF pixel = GetPixel(memory, r.right - 1, y);
-        ink = GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 3 * 128;
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(control, dc);
-    return ink;
-}
-
 // Run at 96 DPI and again in a prefix set to 144 DPI.
 TEST_F(FormsTest, LayoutsFitAtThisDpi) {
     frmAlert::Get().ShowAlert();
@@ -237,6 +236,10 @@ TEST_F(FormsTest, LayoutsFitAtThisDpi) {
         SetFocus(form->Hwnd());  // no focus rectangle
         RECT client;
         GetClientRect(form->Hwnd(), &client);
+        // A frame holds its labels; nothing else may lie on another control, beyond the edge
+        // that the layouts themselves give (a label's top row under a text box) or that a
+        // wider substitute font takes (the About credit line, under Wine).
+        const int edge = form->TwipsToPixels(30);
         std::vector<std::pair<RECT, std::string>> placed;
         for (HWND c = GetWindow(form->Hwnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             char cls[16];
@@ -247,10 +250,6 @@ TEST_F(FormsTest, LayoutsFitAtThisDpi) {
             MapWindowPoints(nullptr, form->Hwnd(), reinterpret_cast<POINT*>(&inForm), 2);
             EXPECT_LE(inForm.right, client.right) << text;
             EXPECT_LE(inForm.bottom, client.bottom) << text;
-            // A frame holds its labels; nothing else may lie on another control, beyond the edge
-            // that the layouts themselves give (a label's top row under a text box) or that a
-            // wider substitute font takes (the About credit line, under Wine).
-            const int edge = form->TwipsToPixels(30);
             if (std::string(cls) != "Button" ||
                 (GetWindowLongA(c, GWL_STYLE) & 0xF) != BS_GROUPBOX) {
                 for (const auto& [other, otherText] : placed) {
