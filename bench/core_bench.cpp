@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
+#include "core/duration_text.h"
 #include "fake_tick_host.h"
-#include "tracking/duration_text.h"
 
 static void BM_FormatDuration(benchmark::State& state) {
     int32_t seconds = 2147483000;
@@ -15,7 +15,7 @@ static void BM_Tick(benchmark::State& state) {
     NullHost host;
     host.online = state.range(0) != 0;
     TickEngine engine(app, clock, host);
-    for (auto _ : state) engine.Timer1_Timer();
+    for (auto _ : state) engine.OnTick();
     benchmark::DoNotOptimize(host.shown);
 }
 BENCHMARK(BM_Tick)->ArgName("online")->Arg(1)->Arg(0);

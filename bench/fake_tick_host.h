@@ -1,11 +1,12 @@
 #pragma once
-#include "tracking/tick_engine.h"
+#include "core/tick_engine.h"
 
 // Seams that cost nothing, so that a tick's own work is what is measured.
 struct SteppingClock : Clock {
     int64_t ms = 0;
     int64_t MonotonicMs() override { return ms += 925; }
     LocalDay Today() override { return {{2026, 12, 7}, 2}; }
+    LocalTime Now() override { return {{2026, 12, 7}, 12, 0, 0, 60}; }
 };
 
 struct NullHost : TickHost {
@@ -17,4 +18,6 @@ struct NullHost : TickHost {
     }
     void ShowAlert() override {}
     bool SaveLog(const LogRecord&) override { return true; }
+    void CheckpointSession(const SessionRecord&) override {}
+    void RecordSession(const SessionRecord&) override {}
 };

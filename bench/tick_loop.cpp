@@ -8,7 +8,7 @@ int main() {
     SteppingClock clock;
     NullHost host;
     TickEngine engine(app, clock, host);
-    for (int i = 0; i < 10000; ++i) engine.Timer1_Timer();
-    std::printf("%d s counted, %zu characters shown\n", app.TotalSeconds, host.shown);
+    for (int i = 0; i < 10000; ++i) engine.OnTick();
+    std::printf("%d s counted, %zu characters shown\n", app.totalSeconds, host.shown);
     return 0;
 }

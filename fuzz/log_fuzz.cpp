@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/app_error.h"
+#include "core/app_error.h"
 #include "store/log_file.h"
 
 // Any bytes either load or are refused with an error; what loads is written back and loads the

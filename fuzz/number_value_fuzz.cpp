@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/number_value.h"
+#include "core/number_value.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/app_error.h"
+#include "core/app_error.h"
 #include "store/settings_file.h"
 
 // Any bytes either load or are refused with an error; what loads is written back and loads the
@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     try {
-        const Settings loaded = ParseSettings(bytes, "fuzz");
+        const Options loaded = ParseSettings(bytes, "fuzz");
         if (!(ParseSettings(FormatSettings(loaded), "fuzz") == loaded)) std::abort();
     } catch (const AppError&) {
     }

@@ -15,7 +15,7 @@ Unicode true
 !define KEY "VelmoraOnlineTimer"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${KEY}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define MAIN_CLASS "OnlineTimer.frmMain"
+!define MAIN_CLASS "OnlineTimer.Main"
 
 Name "${NAME}"
 OutFile "${OUTFILE}"

@@ -1,12 +1,23 @@
 #include "store/data_path.h"
 
-std::string ResolveDataPath(const std::string& fixedPath, const std::string& perUserPath,
-                            FileSystemProbe& fs) {
-    if (perUserPath.empty()) return fixedPath;
-    if (fs.Exists(perUserPath)) return perUserPath;
-    if (fs.CanWrite(fixedPath)) return fixedPath;
+namespace {
+
+std::string Resolve(const std::string& fixed, const std::string& perUser, bool firstUse,
+                    FileSystemProbe& fs) {
+    if (perUser.empty() || fs.Exists(perUser)) return perUser.empty() ? fixed : perUser;
+    if (fs.CanWrite(fixed)) return fixed;
+    // Windows makes the folder only when it first redirects a write; a new user has none.
+    fs.CreateFolderOf(perUser);
     // A copy that failed would start the user from defaults: keep reading the old file instead,
     // and let its save report the problem.
-    if (fs.Exists(fixedPath) && !fs.Copy(fixedPath, perUserPath)) return fixedPath;
-    return perUserPath;
+    if (firstUse && fs.Exists(fixed) && !fs.Copy(fixed, perUser)) return fixed;
+    return perUser;
+}
+
+}  // namespace
+
+DataPaths ResolveDataPaths(const DataPaths& fixed, const DataPaths& perUser, FileSystemProbe& fs) {
+    const bool firstUse = !fs.Exists(perUser.settings) && !fs.Exists(perUser.log);
+    return {Resolve(fixed.settings, perUser.settings, firstUse, fs),
+            Resolve(fixed.log, perUser.log, firstUse, fs)};
 }

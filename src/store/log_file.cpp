@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/app_error.h"
-#include "app/number_value.h"
+#include "core/app_error.h"
+#include "core/number_value.h"
 #include "store/text_file.h"
 
 namespace {
@@ -55,8 +55,8 @@ LogRecord ParseLog(std::string_view bytes, const std::string& path) {
     const size_t lineEnd = std::min(bytes.find_first_of("\r\n", next), bytes.size());
     const std::string_view line = bytes.substr(next, lineEnd - next);
     if (line.find_first_not_of(' ') == std::string_view::npos) return record;
-    record.LastScheduledClear = ParseIsoDate(line);
-    if (!record.LastScheduledClear)
+    record.lastScheduledClear = ParseIsoDate(line);
+    if (!record.lastScheduledClear)
         throw BadContent(kErrBadContent, path,
                          "holds " + ShownInMessage(line) +
                              " on line 2, where the date of the last scheduled clearing "
@@ -65,12 +65,12 @@ LogRecord ParseLog(std::string_view bytes, const std::string& path) {
 }
 
 std::string FormatLog(const LogRecord& record) {
-    std::string bytes = record.Total >= 0 ? " " : "";
-    bytes += std::to_string(record.Total);
+    std::string bytes = record.total >= 0 ? " " : "";
+    bytes += std::to_string(record.total);
     bytes += " \r\n";
-    if (const auto& d = record.LastScheduledClear) {
+    if (const auto& d = record.lastScheduledClear) {
         char date[32];
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d\r\n", d->Year, d->Month, d->Day);
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d\r\n", d->year, d->month, d->day);
         bytes += date;
     }
     return bytes;

@@ -4,25 +4,15 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 inline constexpr const char* kLogPath = "c:\\windows\\tavo.dat";
 inline constexpr const char* kLogWhat = "time log file";
-
-struct LogRecord {
-    int32_t Total = 0;
-    std::optional<CalendarDate> LastScheduledClear;
-    friend bool operator==(const LogRecord&, const LogRecord&) = default;
-};
 
 // Line 1: the total as " 3600 " or "-42 " with CR LF; an optional line 2 holds the date of the
 // last scheduled clearing as "2026-12-06".
 LogRecord ParseLog(std::string_view bytes, const std::string& path);
 std::string FormatLog(const LogRecord& record);
-
-inline LogRecord LogRecordOf(const AppState& state) {
-    return {state.TotalSeconds, state.LastScheduledClear};
-}
 
 // nullopt when the file is missing or empty: the caller then writes the line for 0.
 std::optional<LogRecord> LoadLogTotal(const std::string& path = kLogPath);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/app_error.h"
-#include "app/number_value.h"
+#include "core/app_error.h"
+#include "core/number_value.h"
 #include "store/text_file.h"
 
 namespace {
@@ -40,7 +40,7 @@ constexpr const char* kWhatToDo =
 
 }  // namespace
 
-Settings ParseSettings(std::string_view bytes, const std::string& path) {
+Options ParseSettings(std::string_view bytes, const std::string& path) {
     std::string_view lines[kLines];
     size_t pos = 0;
     for (int i = 0; i < kLines; ++i) {
@@ -70,10 +70,10 @@ Settings ParseSettings(std::string_view bytes, const std::string& path) {
             std::string(lines[5])};
 }
 
-std::string FormatSettings(const Settings& s) {
+std::string FormatSettings(const Options& o) {
     auto word = [](bool b) { return b ? "True\r\n" : "False\r\n"; };
-    return std::string(word(s.ClearOnFirstOfMonth)) + word(s.ClearEverySunday) +
-           word(s.AlertEnabled) + s.AlertDays + "\r\n" + s.AlertHours + "\r\n" + s.AlertMinutes +
+    return std::string(word(o.clearOnFirstOfMonth)) + word(o.clearEverySunday) +
+           word(o.alertEnabled) + o.alertDays + "\r\n" + o.alertHours + "\r\n" + o.alertMinutes +
            "\r\n";
 }
 
@@ -83,12 +83,12 @@ void CreateDefaultSettings(const std::string& path) {
     WriteFileAtomically(path, bytes, kSettingsWhat);
 }
 
-std::optional<Settings> LoadSettings(const std::string& path) {
+std::optional<Options> LoadSettings(const std::string& path) {
     const auto bytes = ReadWholeFile(path, kSettingsWhat);
     if (!bytes || bytes->empty()) return std::nullopt;
     return ParseSettings(*bytes, path);
 }
 
-void SaveSettings(const Settings& settings, const std::string& path) {
-    WriteFileAtomically(path, FormatSettings(settings), kSettingsWhat);
+void SaveSettings(const Options& options, const std::string& path) {
+    WriteFileAtomically(path, FormatSettings(options), kSettingsWhat);
 }

@@ -1,10 +1,8 @@
-#include "app/number_value.h"
+#include "core/number_value.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "app/app_error.h"
 
 TEST(NumberValue, LeadingNumberOfText) {
     const struct {
@@ -45,37 +43,4 @@ TEST(RoundToInt32, HalfToEvenWithinRange) {
     EXPECT_EQ(RoundToInt32(-2147483649.0), std::nullopt);
     EXPECT_EQ(RoundToInt32(NAN), std::nullopt);
     EXPECT_EQ(RoundToInt32(INFINITY), std::nullopt);
-}
-
-TEST(AlertLimit, FromTheThreeTexts) {
-    const struct {
-        const char *days, *hours, *minutes;
-        std::optional<int32_t> seconds;
-    } cases[] = {
-        {"1", "2", "3", 93780},
-        {"1", "2", "30", 95400},
-        {"2", "", "abc", 172800},
-        {"0", "1.5", "0", 5400},
-        {"0", "0", "0.125", 8},
-        {"0", "0", "0.375", 22},
-        {"", "", "0.01", 1},
-        {"", "", "-30", -1800},
-        {"0", "-1", "0", -3600},
-        {" 1 2", "", "", 12 * 86400},
-        {"24855", "0", "0", 2147472000},
-        {"24856", "0", "0", std::nullopt},
-        {"", "596524", "", std::nullopt},
-        {"1e400", "", "", std::nullopt},
-        {"-24856", "", "", std::nullopt},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(AlertLimit(c.days, c.hours, c.minutes), c.seconds)
-            << c.days << "/" << c.hours << "/" << c.minutes;
-    try {
-        AlertLimitOrThrow("24856", "0", "0");
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Number(), kErrOverflow);
-        EXPECT_NE(std::string(e.what()).find("24855 days"), std::string::npos) << e.what();
-    }
 }

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tracking/dialup_probe.h"
+#include "core/dialup_probe.h"
 
 namespace {
 

@@ -1,31 +1,34 @@
+// Each window of the program created for real in this process, driven by messages and read back.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include <future>
 
-#include "app/program_win.h"
-#include "ui/forms_win.h"
+#include "store/log_file.h"
+#include "win/about_box_win.h"
+#include "win/adjust_dialog_win.h"
+#include "win/alert_window_win.h"
+#include "win/clear_dialog_win.h"
+#include "win/config_dialog_win.h"
+#include "win/history_window_win.h"
+#include "win/stats_window_win.h"
 #include "win_test_support.h"
 
 namespace {
 
 class FormsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
+    FormsTest() {
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        modMain::appState = {};
-        modMain::dataPaths = {std::string(temp) + "forms-test.ini",
-                              std::string(temp) + "forms-test.dat"};
-        DeleteFileA(modMain::dataPaths.Settings.c_str());
-        DeleteFileA(modMain::dataPaths.Log.c_str());
+        settingsPath = std::string(temp) + "forms-test.ini";
+        logPath = std::string(temp) + "forms-test.dat";
+        DeleteFileA(settingsPath.c_str());
+        DeleteFileA(logPath.c_str());
     }
-    void TearDown() override {
-        for (Form* f : AllForms()) f->Unload();
-    }
-    static std::vector<Form*> AllForms() {
-        return {&frmTime::Get(), &frmAlert::Get(), &frmConfig::Get(),
-                &frmAdd::Get(),  &frmClear::Get(), &frmAbout::Get()};
-    }
+    std::vector<Form*> AllForms() { return {&stats, &alert, &config, &adjust, &clear, &about}; }
     static void Click(Form& form, int id) { SendMessageA(form.Item(id), BM_CLICK, 0, 0); }
     static void Type(Form& form, int id, const std::string& keys) {
         for (char c : keys) SendMessageA(form.Item(id), WM_CHAR, static_cast<unsigned char>(c), 1);
@@ -36,6 +39,15 @@ class FormsTest : public ::testing::Test {
         Click(form, id);
         return box.get();
     }
+
+    AppState state;
+    std::string settingsPath, logPath;
+    StatsWindow stats{nullptr};
+    AlertWindow alert{state.options, nullptr};
+    ConfigDialog config{state, settingsPath, nullptr};
+    AdjustDialog adjust{state, nullptr};
+    ClearDialog clear{state, [this](const LogRecord& r) { SaveLogTotal(r, logPath); }, nullptr};
+    AboutBox about{nullptr};
 };
 
 // Whether the control paints text colour into its last column, which a clipped caption does.
@@ -62,166 +74,115 @@ bool InkInLastColumn(HWND control) {
 
 }  // namespace
 
-TEST_F(FormsTest, ConfigDaysFilterAndLimitBoxLooks) {
-    modMain::appState.AlertEnabled = true;
-    modMain::appState.AlertDays = "1";
-    modMain::appState.AlertHours = "2";
-    modMain::appState.AlertMinutes = "x";
-    frmConfig& form = frmConfig::Get();
-    form.Show();
-    EXPECT_FALSE(form.Checked(Check1));
-    EXPECT_TRUE(form.Checked(Check3));
-    form.SetText(Text1, "");
-    Type(form, Text1, "1a2-. \x16");
-    EXPECT_EQ(form.Text(Text1), "12");
-    Type(form, Text1, "\b3456789");
-    EXPECT_EQ(form.Text(Text1), "13456");  // at most five characters
-    form.SetText(Text5, "");
-    Type(form, Text5, "-1.5h");
-    EXPECT_EQ(form.Text(Text5), "-1.5h");  // the hours box takes anything
+TEST_F(FormsTest, ConfigFiltersTheDaysSavesWhatTheUserSeesOrRefusesAndStaysOpen) {
+    using D = ConfigDialog;
+    state.options = {false, false, true, "1", "2", "x"};
+    config.Show();
+    EXPECT_TRUE(config.Checked(D::kAlertEnabled));
+    config.SetText(D::kDaysBox, "");
+    Type(config, D::kDaysBox, "1a2-. \x16\b3456789");
+    EXPECT_EQ(config.Text(D::kDaysBox), "13456");  // digits and backspace, at most five
+    Click(config, D::kAlertEnabled);
+    for (int id : {D::kDaysBox, D::kHoursBox, D::kMinutesBox})
+        EXPECT_FALSE(IsWindowEnabled(config.Item(id))) << id;
+    Click(config, D::kAlertEnabled);
+    EXPECT_TRUE(IsWindowEnabled(config.Item(D::kMinutesBox)));
 
-    Click(form, Check3);
-    for (int id : {Text1, Text5, Text4}) EXPECT_FALSE(IsWindowEnabled(form.Item(id))) << id;
-    EXPECT_EQ(form.Text(Text4), "x");
-    Click(form, Check3);
-    for (int id : {Text1, Text5, Text4}) EXPECT_TRUE(IsWindowEnabled(form.Item(id))) << id;
-}
-
-TEST_F(FormsTest, ConfigOkSaveWritesWhatTheUserSees) {
-    frmConfig& form = frmConfig::Get();
-    form.Show();
-    Click(form, Check2);
-    Click(form, Check3);
-    form.SetText(Text1, "1");
-    form.SetText(Text5, "");
-    form.SetText(Text4, "30");
-    Click(form, Command1);
-    EXPECT_FALSE(form.IsLoaded());
-    EXPECT_EQ(ReadFileBytes(modMain::dataPaths.Settings),
-              "False\r\nTrue\r\nTrue\r\n1\r\n\r\n30\r\n");
-    EXPECT_EQ(modMain::appState.AlertLimitSeconds, 88200);
-
-    form.Show();  // refilled from the state
-    EXPECT_TRUE(form.Checked(Check2));
-    form.SetText(Text4, "45");
-    form.Show();  // already open: not refilled
-    EXPECT_EQ(form.Text(Text4), "45");
-    Click(form, Command2);
-    EXPECT_EQ(modMain::appState.AlertMinutes, "30");
-}
-
-TEST_F(FormsTest, ConfigRefusesATooLargeLimitAndStaysOpen) {
-    frmConfig& form = frmConfig::Get();
-    form.Show();
-    Click(form, Check1);
-    form.SetText(Text1, "24856");
-    const std::string message = ClickExpectingMessage(form, Command3);
+    config.SetText(D::kDaysBox, "24856");
+    const std::string message = ClickExpectingMessage(config, D::kOk);
     EXPECT_NE(message.find("The largest limit is 2147483647 seconds, for example 24855 days"),
               std::string::npos)
         << message;
-    EXPECT_TRUE(form.IsVisible());
-    EXPECT_FALSE(modMain::appState.ClearOnFirstOfMonth);
-    EXPECT_EQ(modMain::appState.AlertDays, "");
-    EXPECT_FALSE(FileExists(modMain::dataPaths.Settings));
+    EXPECT_TRUE(config.IsVisible());
+    EXPECT_EQ(state.options.alertDays, "1");
+
+    Click(config, D::kClearEverySunday);
+    config.SetText(D::kDaysBox, "1");
+    config.SetText(D::kHoursBox, "");
+    config.SetText(D::kMinutesBox, "30");
+    Click(config, D::kOkAndSave);
+    EXPECT_FALSE(config.IsLoaded());
+    EXPECT_EQ(ReadFileBytes(settingsPath), "False\r\nTrue\r\nTrue\r\n1\r\n\r\n30\r\n");
+    EXPECT_EQ(state.alertLimitSeconds, 88200);
+    config.Show();  // refilled from the state; Cancel changes nothing
+    EXPECT_TRUE(config.Checked(D::kClearEverySunday));
+    config.SetText(D::kMinutesBox, "45");
+    Click(config, D::kCancel);
+    EXPECT_EQ(state.options.alertMinutes, "30");
 }
 
 TEST_F(FormsTest, AdjustAddsAndSubtracts) {
-    modMain::appState.TotalSeconds = 100;
-    frmAdd& form = frmAdd::Get();
-    form.Show();
-    EXPECT_TRUE(form.Checked(Option1));
-    Type(form, Text1, "1");
-    Type(form, Text2, "2");
-    Type(form, Text3, "3");
-    Click(form, Command1);
-    EXPECT_EQ(modMain::appState.TotalSeconds, 93880);
-    EXPECT_FALSE(form.IsLoaded());
-
-    form.Show();  // every opening starts empty, adding
-    EXPECT_EQ(form.Text(Text1), "");
-    Click(form, Option2);
-    EXPECT_FALSE(form.Checked(Option1));
-    Type(form, Text3, "0.5");
-    Click(form, Command1);
-    EXPECT_EQ(modMain::appState.TotalSeconds, 93850);
+    using D = AdjustDialog;
+    state.totalSeconds = 100;
+    adjust.Show();
+    Type(adjust, D::kDaysBox, "1");
+    Type(adjust, D::kHoursBox, "2");
+    Type(adjust, D::kMinutesBox, "3");
+    Click(adjust, D::kOk);
+    EXPECT_EQ(state.totalSeconds, 93880);
+    EXPECT_FALSE(adjust.IsLoaded());
+    adjust.Show();  // every opening starts empty, adding
+    EXPECT_EQ(adjust.Text(D::kDaysBox), "");
+    Click(adjust, D::kSubtract);
+    Type(adjust, D::kMinutesBox, "0.5");
+    Click(adjust, D::kOk);
+    EXPECT_EQ(state.totalSeconds, 93850);
 }
 
-TEST_F(FormsTest, ClearSavesZeroAtOnceOrChangesNothing) {
-    AppState& state = modMain::appState;
-    state.TotalSeconds = 500;
-    state.SessionSeconds = 20;
-    state.LastScheduledClear = CalendarDate{2026, 12, 6};
-    frmClear& form = frmClear::Get();
-    form.Show();
-    Click(form, Command2);
-    EXPECT_EQ(state.TotalSeconds, 500);
-    EXPECT_FALSE(FileExists(modMain::dataPaths.Log));
-
-    modMain::dataPaths.Log = "c:\\no-such-folder\\tavo.dat";
-    form.Show();
-    const std::string message = ClickExpectingMessage(form, Command1);
+TEST_F(FormsTest, ClearSavesZeroFirstOrChangesNothing) {
+    state.totalSeconds = 500;
+    state.lastScheduledClear = CalendarDate{2026, 12, 6};
+    const std::string goodPath = logPath;
+    logPath = "c:\\no-such-folder\\tavo.dat";
+    clear.Show();
+    const std::string message = ClickExpectingMessage(clear, ClearDialog::kOk);
     EXPECT_NE(message.find("c:\\no-such-folder\\tavo.dat\" could not be written"),
               std::string::npos)
         << message;
     EXPECT_NE(message.find("The log was not emptied."), std::string::npos) << message;
-    EXPECT_EQ(state.TotalSeconds, 500);
-    EXPECT_TRUE(form.IsVisible());
-
-    SetUp();
-    state.TotalSeconds = 500;
-    state.LastScheduledClear = CalendarDate{2026, 12, 6};
-    Click(form, Command1);
-    EXPECT_EQ(ReadFileBytes(modMain::dataPaths.Log), " 0 \r\n2026-12-06\r\n");
-    EXPECT_EQ(state.TotalSeconds, 0);
-    EXPECT_FALSE(form.IsVisible());
-    EXPECT_TRUE(form.IsLoaded());  // only hidden
+    EXPECT_EQ(state.totalSeconds, 500);
+    EXPECT_TRUE(clear.IsVisible());
+    logPath = goodPath;
+    Click(clear, ClearDialog::kOk);
+    EXPECT_EQ(ReadFileBytes(logPath), " 0 \r\n2026-12-06\r\n");
+    EXPECT_EQ(state.totalSeconds, 0);
+    EXPECT_FALSE(clear.IsVisible());
 }
 
-TEST_F(FormsTest, AlertStatesTheLimitInForce) {
-    modMain::appState.AlertDays = "1";
-    modMain::appState.AlertHours = "2";
-    modMain::appState.AlertMinutes = "30";
-    frmAlert& alert = frmAlert::Get();
+TEST_F(FormsTest, AlertStatesTheLimitInForceInOneWindow) {
+    state.options = {false, false, true, "1", "2", "30"};
     alert.ShowAlert();
-    EXPECT_EQ(alert.Text(Label2),
-              "An Alert limit of 1 days, 2 hours, and 30 minutes has been reached.");
-    EXPECT_EQ(GetFocus(), alert.Item(Command1));
-    Click(alert, Command1);
+    EXPECT_EQ(GetFocus(), alert.Item(AlertWindow::kOk));
+    Click(alert, AlertWindow::kOk);
     EXPECT_FALSE(alert.IsVisible());
-    modMain::appState.AlertDays = "0";
+    state.options.alertDays = "0";
     alert.ShowAlert();
     alert.ShowAlert();
-    EXPECT_EQ(alert.Text(Label2),
+    EXPECT_EQ(alert.Text(AlertWindow::kMessage),
               "An Alert limit of 0 days, 2 hours, and 30 minutes has been reached.");
     int windows = 0;
     for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, kFormClass, "Alert"));) ++windows;
     EXPECT_EQ(windows, 1);
 }
 
-TEST_F(FormsTest, StatsWindowComesBackHiddenWithItsTexts) {
-    frmTime& stats = frmTime::Get();
+TEST_F(FormsTest, StatsLabelsAreFilledAfterEveryOpeningAndWrittenOnlyWhenChanged) {
     stats.ShowCounts("00:00:00:01", "100:00:00:00");
-    EXPECT_TRUE(stats.IsLoaded());
     EXPECT_FALSE(stats.IsVisible());
-    stats.Show();
     SendMessageA(stats.Hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(stats.IsLoaded());
+    stats.Show();  // a new window before the next tick
     stats.ShowCounts("00:00:00:01", "100:00:00:00");
-    EXPECT_FALSE(stats.IsVisible());
-    EXPECT_EQ(stats.Text(Label1), "00:00:00:01");
-    EXPECT_EQ(stats.Text(Label2), "100:00:00:00");
+    EXPECT_EQ(stats.Text(StatsWindow::kSessionLabel), "00:00:00:01");
+    EXPECT_EQ(stats.Text(StatsWindow::kTotalLabel), "100:00:00:00");
 
-    // A tick that changes no text does not touch the window.
-    static WNDPROC labelProc;
     static int textsSet;
     textsSet = 0;
-    labelProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        stats.Item(Label2), GWLP_WNDPROC,
-        reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    SetWindowSubclass(
+        stats.Item(StatsWindow::kTotalLabel),
+        [](HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
             textsSet += m == WM_SETTEXT;
-            return CallWindowProcA(labelProc, w, m, wp, lp);
-        })));
-    stats.ShowCounts("00:00:00:02", "100:00:00:00");
+            return DefSubclassProc(w, m, wp, lp);
+        },
+        1, 0);
     stats.ShowCounts("00:00:00:00", "100:00:00:00");
     EXPECT_EQ(textsSet, 0);
     stats.ShowCounts("00:00:00:00", "100:00:00:01");
@@ -230,7 +191,7 @@ TEST_F(FormsTest, StatsWindowComesBackHiddenWithItsTexts) {
 
 // Run at 96 DPI and again in a prefix set to 144 DPI.
 TEST_F(FormsTest, LayoutsFitAtThisDpi) {
-    frmAlert::Get().ShowAlert();
+    alert.ShowAlert();
     for (Form* form : AllForms()) {
         form->Show();
         SetFocus(form->Hwnd());  // no focus rectangle
@@ -245,82 +206,72 @@ TEST_F(FormsTest, LayoutsFitAtThisDpi) {
             char cls[16];
             GetClassNameA(c, cls, sizeof cls);
             const std::string text = form->Text(GetDlgCtrlID(c));
+            const LONG style = GetWindowLongA(c, GWL_STYLE);
+            const bool button = std::string(cls) == "Button",
+                       frame = button && (style & 0xF) == BS_GROUPBOX;
             RECT inForm;
             GetWindowRect(c, &inForm);
             MapWindowPoints(nullptr, form->Hwnd(), reinterpret_cast<POINT*>(&inForm), 2);
             EXPECT_LE(inForm.right, client.right) << text;
             EXPECT_LE(inForm.bottom, client.bottom) << text;
-            if (std::string(cls) != "Button" ||
-                (GetWindowLongA(c, GWL_STYLE) & 0xF) != BS_GROUPBOX) {
-                for (const auto& [other, otherText] : placed) {
-                    RECT both;
-                    if (!IntersectRect(&both, &inForm, &other)) continue;
+            for (const auto& [other, otherText] : placed) {
+                RECT both;
+                if (!frame && IntersectRect(&both, &inForm, &other)) {
                     EXPECT_TRUE(both.right - both.left <= edge || both.bottom - both.top <= edge)
                         << text << " / " << otherText;
                 }
-                placed.emplace_back(inForm, text);
             }
+            if (!frame) placed.emplace_back(inForm, text);
             if (text.empty() || std::string(cls) == "Edit") continue;
             HDC dc = GetDC(c);
             SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
             RECT r;
             GetClientRect(c, &r);
-            const LONG style = GetWindowLongA(c, GWL_STYLE);
-            const bool box = std::string(cls) == "Button" && (style & 0xF) != BS_PUSHBUTTON &&
-                             (style & 0xF) != BS_GROUPBOX;
+            const bool box = button && (style & 0xF) != BS_PUSHBUTTON && !frame;
             const bool wraps = std::string(cls) == "Static" || (style & BS_MULTILINE);
             RECT need = {0, 0, r.right, 0};
             DrawTextA(dc, text.c_str(), -1, &need,
                       DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
             ReleaseDC(c, dc);
             EXPECT_LE(need.right, r.right) << text;
+            if (wraps) {
+                EXPECT_LE(need.bottom, r.bottom) << text;
+            }
             // Where a box sets its caption depends on the visual style: look at what it paints.
             if (box) {
                 EXPECT_FALSE(InkInLastColumn(c)) << text;
-            }
-            if (wraps) {
-                EXPECT_LE(need.bottom, r.bottom) << text;
             }
         }
     }
 }
 
 // What Windows sends when a window moves to a monitor of another DPI.
-TEST_F(FormsTest, FormsLayOutAgainForANewDpi) {
-    frmConfig& form = frmConfig::Get();
-    form.Show();
-    auto size = [](HWND w) {
+TEST_F(FormsTest, FormsLayOutAgainForANewDpiWithTheProgramIcon) {
+    config.Show();
+    auto width = [](HWND w) {
         RECT r;
         GetClientRect(w, &r);
-        return SIZE{r.right, r.bottom};
+        return r.right;
     };
     auto fontHeight = [](HWND w) {
         LOGFONTA font;
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)), sizeof font, &font);
         return font.lfHeight;
     };
-    const int dpi = form.TwipsToPixels(1440);
-    const int newDpi = dpi * 2;
+    const int dpi = config.TwipsToPixels(1440);
     RECT outer;
-    GetWindowRect(form.Hwnd(), &outer);
-    SendMessageA(form.Hwnd(), WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
-                 reinterpret_cast<LPARAM>(&outer));
-    EXPECT_EQ(form.TwipsToPixels(1440), newDpi);
-    EXPECT_EQ(size(form.Hwnd()).cx, MulDiv(3435, newDpi, 1440));
-    EXPECT_EQ(size(form.Item(Command1)).cx, MulDiv(1095, newDpi, 1440));
-    EXPECT_EQ(fontHeight(form.Item(Check1)), -MulDiv(8, newDpi, 72));
-    SendMessageA(form.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                 reinterpret_cast<LPARAM>(&outer));
-    EXPECT_EQ(size(form.Item(Command1)).cx, MulDiv(1095, dpi, 1440));
-    EXPECT_EQ(fontHeight(form.Item(Check1)), -MulDiv(8, dpi, 72));
-}
+    GetWindowRect(config.Hwnd(), &outer);
+    for (const int newDpi : {dpi * 2, dpi}) {
+        SendMessageA(config.Hwnd(), WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
+                     reinterpret_cast<LPARAM>(&outer));
+        EXPECT_EQ(width(config.Hwnd()), MulDiv(3435, newDpi, 1440));
+        EXPECT_EQ(width(config.Item(ConfigDialog::kOk)), MulDiv(1095, newDpi, 1440));
+        EXPECT_EQ(fontHeight(config.Item(ConfigDialog::kAlertEnabled)), -MulDiv(8, newDpi, 72));
+    }
 
-TEST_F(FormsTest, FormsCarryTheProgramIcon) {
-    HICON windows = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-    frmTime::Get().Show();
-    HICON icon = reinterpret_cast<HICON>(GetClassLongPtrA(frmTime::Get().Hwnd(), GCLP_HICON));
+    HICON icon = reinterpret_cast<HICON>(GetClassLongPtrA(config.Hwnd(), GCLP_HICON));
     ASSERT_TRUE(icon);
-    EXPECT_NE(icon, windows);
+    EXPECT_NE(icon, LoadIconA(nullptr, MAKEINTRESOURCEA(32512)));  // not Windows' own
     ICONINFO info;
     ASSERT_TRUE(GetIconInfo(icon, &info));
     BITMAP bitmap;
@@ -328,4 +279,50 @@ TEST_F(FormsTest, FormsCarryTheProgramIcon) {
     EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXICON));
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
+}
+
+TEST_F(FormsTest, HistoryShowsDaysMonthsAndTodaysBarWithTheSessionInProgress) {
+    const HistoryPaths paths{settingsPath + ".csv", settingsPath + ".session"};
+    WriteFileBytes(paths.history,
+                   "start,end,seconds\r\n2026-11-30T23:00:00+01:00,2026-12-01T01:00:00+01:00,"
+                   "7200\r\nnot a session\r\n");
+    HistoryWindow history(paths, nullptr);
+    history.Open();
+    const LocalTime now{{2026, 12, 7}, 12, 0, 0, 60};
+    history.Refresh(SessionRecord{{{2026, 12, 7}, 11, 0, 0, 60}, {}, 3000}, now);
+    auto cell = [&](int list, int row, int column) {
+        char text[64] = "";
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(history.Item(list), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
+        return std::string(text);
+    };
+    EXPECT_EQ(cell(HistoryWindow::kDays, 0, 0) + " " + cell(HistoryWindow::kDays, 0, 1) + " " +
+                  cell(HistoryWindow::kDays, 0, 2),
+              "2026-12-07 0:50:00 1");
+    EXPECT_EQ(cell(HistoryWindow::kDays, 2, 0) + " " + cell(HistoryWindow::kDays, 2, 1),
+              "2026-11-30 1:00:00");
+    EXPECT_EQ(cell(HistoryWindow::kMonths, 0, 0) + " " + cell(HistoryWindow::kMonths, 0, 1) + " " +
+                  cell(HistoryWindow::kMonths, 0, 2),
+              "2026-12 1:50:00 2");
+    EXPECT_NE(history.Text(HistoryWindow::kStatus).find("1 line of it could not be read"),
+              std::string::npos);
+
+    // Today's bar, at the right, and no bar on a day without online time.
+    UpdateWindow(history.Hwnd());
+    HDC dc = GetDC(history.Hwnd());
+    auto barColoured = [&](int day) {
+        const RECT bar = history.BarArea(day);
+        return GetPixel(dc, (bar.left + bar.right) / 2, bar.bottom - 2) == RGB(0, 120, 215);
+    };
+    EXPECT_TRUE(barColoured(HistoryWindow::kChartDays - 1));
+    EXPECT_FALSE(barColoured(HistoryWindow::kChartDays - 2));
+    ReleaseDC(history.Hwnd(), dc);
+
+    MSG escape = {history.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    IsDialogMessageA(history.Hwnd(), &escape);
+    EXPECT_FALSE(history.IsLoaded());
 }

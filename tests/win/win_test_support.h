@@ -1,21 +1,35 @@
 #pragma once
 #include <windows.h>
 
-#include <cstdio>
 #include <optional>
 #include <string>
 
-std::string ReadFileBytes(const std::string& path);
+#include "store/history_file.h"
+
+std::string ReadFileBytes(const std::string& path);  // "" when there is no such file
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
-
-// Waits for a message box of the process, closes it and returns "caption\ntext" ("" if none came).
-std::string TakeMessageBox(DWORD processId, int timeoutMs = 10000);
-
 // A window's text, also for a control of another process.
 std::string WindowText(HWND hwnd);
+// Waits for a message box of the process, closes it and returns "caption\ntext" ("" if none came).
+std::string TakeMessageBox(DWORD processId, int timeoutMs = 10000);
+// Sets the status value the program reads as the connection, or removes its key.
+bool SetRemoteConnection(std::optional<DWORD> value);
+// Seconds in a duration text such as 00:00:01:05.
+int Seconds(const std::string& text);
 
-// Polls until the condition holds or the time is up.
+// Where the program keeps its files in this prefix: in c:\windows, or in the per-user copies when
+// the account may not write there, as a standard user on Windows.
+struct ProgramFiles {
+    std::string settings, log;
+    bool perUser;
+    HistoryPaths history;
+};
+ProgramFiles FilesInUse();
+// As before the first start: no per-user copies, no files in a writable c:\windows.
+void RemoveProgramFiles();
+
+// Polls until the condition holds or the time is up, dispatching this thread's messages.
 template <class Condition>
 bool WaitFor(Condition condition, int timeoutMs = 10000) {
     for (int waited = 0; !condition(); waited += 20) {
@@ -27,23 +41,11 @@ bool WaitFor(Condition condition, int timeoutMs = 10000) {
     return true;
 }
 
-// The real program, started as a user would start it.
-class Program {
+// The real program, started as a user would start it, killed if a test leaves it running.
+class TimerProcess {
   public:
-    Program() {
-        char path[MAX_PATH];
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string exe(path);
-        exe = exe.substr(0, exe.find_last_of('\\')) + "\\OnlineTimer.exe";
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        started_ = CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &si, &process_) != 0;
-    }
-    ~Program() {
-        if (started_ && Running()) TerminateProcess(process_.hProcess, 1);
-        if (started_) CloseHandle(process_.hProcess), CloseHandle(process_.hThread);
-    }
+    TimerProcess();
+    ~TimerProcess();
     DWORD Id() const { return process_.dwProcessId; }
     HANDLE Handle() const { return process_.hProcess; }
     bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
@@ -54,51 +56,19 @@ class Program {
         TerminateProcess(process_.hProcess, 9);
         WaitForExit();
     }
-    // The program's window of a class (and caption), once it exists.
-    HWND Window(const char* cls, const char* caption = nullptr, int timeoutMs = 15000) const {
-        HWND found = nullptr;
-        WaitFor(
-            [&] {
-                for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(w, &pid);
-                    if (pid == Id()) return (found = w) != nullptr;
-                }
-                return false;
-            },
-            timeoutMs);
-        return found;
-    }
-    HWND Main() const { return Window("OnlineTimer.frmMain"); }
-    HWND PicHook() const { return FindWindowExA(Main(), nullptr, "OnlineTimer.picHook", nullptr); }
-    void Tray(unsigned code) const { PostMessageA(PicHook(), WM_MOUSEMOVE, 1, code); }
-    bool Close() {
+    // The program's top-level window of a class and caption, once it exists.
+    HWND Window(const char* cls, const char* caption = nullptr, int timeoutMs = 15000) const;
+    HWND Main() const { return Window("OnlineTimer.Main"); }
+    // Its statistics window exists from the first tick on: start-up is over.
+    HWND Stats() const { return Window("OnlineTimer.Form", "Stats"); }
+    int TotalShown() const;
+    void Tray(unsigned mouseMessage) const;
+    void Menu(int id) const { PostMessageA(Main(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
+    bool Close() const {
         PostMessageA(Main(), WM_CLOSE, 0, 0);
         return WaitForExit();
     }
 
   private:
     PROCESS_INFORMATION process_ = {};
-    bool started_ = false;
 };
-
-// Sets the status value the program reads, or removes its key.
-inline bool SetRemoteConnection(std::optional<DWORD> value) {
-    const char* key = "System\\CurrentControlSet\\Services\\RemoteAccess";
-    if (!value) return RegDeleteKeyA(HKEY_LOCAL_MACHINE, key) == ERROR_SUCCESS;
-    HKEY opened;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    const LONG status = RegSetValueExA(opened, "Remote Connection", 0, REG_DWORD,
-                                       reinterpret_cast<BYTE*>(&*value), sizeof(DWORD));
-    RegCloseKey(opened);
-    return status == ERROR_SUCCESS;
-}
-
-// Seconds in a duration text such as 00:00:01:05.
-inline int Seconds(const std::string& text) {
-    int d = 0, h = 0, m = 0, s = 0;
-    sscanf(text.c_str(), "%d:%d:%d:%d", &d, &h, &m, &s);
-    return ((d * 24 + h) * 60 + m) * 60 + s;
-}

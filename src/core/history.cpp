@@ -1,0 +1,134 @@
+#include "core/history.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "core/calendar.h"
+
+namespace {
+
+// Longer than any session the timer can count in a year of running: a damaged line.
+constexpr int64_t kLongestSession = 400 * 86400LL;
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0);
+}
+
+std::vector<DatedUsage> Recent(const std::map<int64_t, Usage>& table, size_t count,
+                               CalendarDate (*dateOf)(int64_t)) {
+    std::vector<DatedUsage> rows;
+    for (auto it = table.rbegin(); it != table.rend() && rows.size() < count; ++it)
+        if (it->second.seconds > 0) rows.push_back({dateOf(it->first), it->second});
+    return rows;
+}
+
+CalendarDate FirstOfMonth(int64_t index) {
+    return {static_cast<int>(FloorDiv(index, 12)),
+            static_cast<int>(index - FloorDiv(index, 12) * 12) + 1, 1};
+}
+
+}  // namespace
+
+std::string FormatSessionLine(const SessionRecord& s) {
+    return FormatLocalTime(s.start) + "," + FormatLocalTime(s.end) + "," +
+           std::to_string(s.seconds);
+}
+
+std::optional<SessionRecord> ParseSessionLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const size_t first = line.find(','), second = line.find(',', first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const auto start = ParseLocalTime(line.substr(0, first));
+    const auto end = ParseLocalTime(line.substr(first + 1, second - first - 1));
+    const std::string_view digits = line.substr(second + 1);
+    if (!start || !end || digits.empty() || digits.size() > 10 ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    const int64_t seconds = std::stoll(std::string(digits));
+    const int64_t span = LocalSeconds(*end) - LocalSeconds(*start);
+    // The clock set back an hour (the end of summer time) may end a session before it began.
+    if (span < -3600 || span > kLongestSession || seconds > kLongestSession) return std::nullopt;
+    return SessionRecord{*start, *end, seconds};
+}
+
+HistoryRead ParseHistory(std::string_view bytes) {
+    HistoryRead read;
+    size_t pos = 0;
+    for (bool first = true; pos < bytes.size(); first = false) {
+        const size_t end = bytes.find('\n', pos);
+        if (end == std::string_view::npos) break;  // cut off while it was written
+        const std::string_view line = bytes.substr(pos, end - pos);
+        pos = end + 1;
+        if (first && (line == kHistoryHeader || line.substr(0, line.size() - 1) == kHistoryHeader))
+            continue;
+        if (const auto session = ParseSessionLine(line))
+            read.sessions.push_back(*session);
+        else
+            ++read.skippedLines;
+    }
+    return read;
+}
+
+void UsageTable::Add(const SessionRecord& s) {
+    const int64_t from = LocalSeconds(s.start);
+    const int64_t to = std::max(LocalSeconds(s.end), from);
+    int64_t given = 0, lastMonth = -1;
+    for (int64_t day = FloorDiv(from, 86400); day == FloorDiv(from, 86400) || day * 86400 < to;
+         ++day) {
+        // The seconds up to the end of this day, in proportion to the clock time: the parts add
+        // up to the session's count whatever the rounding.
+        const int64_t upTo = to == from || (day + 1) * 86400 >= to
+                                 ? s.seconds
+                                 : std::llround(static_cast<double>(s.seconds) *
+                                                static_cast<double>((day + 1) * 86400 - from) /
+                                                static_cast<double>(to - from));
+        const int64_t part = upTo - given;
+        given = upTo;
+        Usage& daily = days_[day];
+        daily.seconds += part;
+        ++daily.sessions;
+        const CalendarDate date = DateOfDay(day);
+        const int64_t month = int64_t{date.year} * 12 + date.month - 1;
+        Usage& monthly = months_[month];
+        monthly.seconds += part;
+        if (month != lastMonth) ++monthly.sessions;
+        lastMonth = month;
+    }
+}
+
+std::vector<DatedUsage> UsageTable::RecentDays(size_t count) const {
+    return Recent(days_, count, DateOfDay);
+}
+
+std::vector<DatedUsage> UsageTable::RecentMonths(size_t count) const {
+    return Recent(months_, count, FirstOfMonth);
+}
+
+std::vector<int64_t> UsageTable::DailySeconds(const CalendarDate& last, int count) const {
+    std::vector<int64_t> seconds;
+    for (int64_t day = DayNumber(last) - count + 1; day <= DayNumber(last); ++day) {
+        const auto it = days_.find(day);
+        seconds.push_back(it == days_.end() ? 0 : it->second.seconds);
+    }
+    return seconds;
+}
+
+std::string FormatHours(int64_t seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02d:%02d", static_cast<long long>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    return text;
+}
+
+std::string DaysAsCsv(const std::vector<DatedUsage>& days) {
+    std::string csv = "date,online time,seconds,sessions\r\n";
+    for (const DatedUsage& d : days) {
+        char line[80];
+        std::snprintf(line, sizeof line, "%04d-%02d-%02d,%s,%lld,%d\r\n", d.date.year, d.date.month,
+                      d.date.day, FormatHours(d.usage.seconds).c_str(),
+                      static_cast<long long>(d.usage.seconds), d.usage.sessions);
+        csv += line;
+    }
+    return csv;
+}

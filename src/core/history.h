@@ -1,0 +1,63 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/local_time.h"
+
+// One online session: when it began and ended by the local clock, and the seconds counted for it
+// as the total counts them (real time, time asleep left out).
+struct SessionRecord {
+    LocalTime start, end;
+    int64_t seconds = 0;
+    friend bool operator==(const SessionRecord&, const SessionRecord&) = default;
+};
+
+inline constexpr std::string_view kHistoryHeader = "start,end,seconds";
+
+// "2026-12-07T14:03:12+01:00,2026-12-07T14:20:00+01:00,1008", without a line end.
+std::string FormatSessionLine(const SessionRecord& session);
+std::optional<SessionRecord> ParseSessionLine(std::string_view line);
+
+struct HistoryRead {
+    std::vector<SessionRecord> sessions;
+    int skippedLines = 0;
+};
+// The header, then a session a line. A line that cannot be read is skipped and counted; a last
+// line without its line end is an append that was cut off, and is left out.
+HistoryRead ParseHistory(std::string_view bytes);
+
+struct Usage {
+    int64_t seconds = 0;
+    int sessions = 0;
+    friend bool operator==(const Usage&, const Usage&) = default;
+};
+struct DatedUsage {
+    CalendarDate date;  // for a month, its first day
+    Usage usage;
+    friend bool operator==(const DatedUsage&, const DatedUsage&) = default;
+};
+
+// Online time per local day and per month. A session that crosses midnight is split between the
+// days it touches by local clock time, and counts as a session on each of them.
+class UsageTable {
+  public:
+    void Add(const SessionRecord& session);
+    // The latest days (months) that had online time, newest first.
+    std::vector<DatedUsage> RecentDays(size_t count) const;
+    std::vector<DatedUsage> RecentMonths(size_t count) const;
+    // The seconds of each of the `count` days up to `last`, oldest first.
+    std::vector<int64_t> DailySeconds(const CalendarDate& last, int count) const;
+
+  private:
+    std::map<int64_t, Usage> days_;    // by day number
+    std::map<int64_t, Usage> months_;  // by year * 12 + month - 1
+};
+
+// "5:03:12": hours, minutes and seconds; the hours grow past 24.
+std::string FormatHours(int64_t seconds);
+// The day table as a spreadsheet reads it: "date,online time,seconds,sessions" and a line a day.
+std::string DaysAsCsv(const std::vector<DatedUsage>& days);

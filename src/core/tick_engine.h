@@ -1,0 +1,86 @@
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "core/app_state.h"
+#include "core/history.h"
+
+struct LocalDay {
+    CalendarDate date;
+    int weekday = 1;  // 1 is Sunday
+};
+
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    // Milliseconds that do not advance while the machine sleeps.
+    virtual int64_t MonotonicMs() = 0;
+    virtual LocalDay Today() = 0;
+    virtual LocalTime Now() = 0;
+};
+
+// Everything a tick does outside the state: the probe, the windows and the file.
+class TickHost {
+  public:
+    virtual ~TickHost() = default;
+    virtual bool IsDialUpConnected() = 0;
+    virtual void ShowCounts(std::string_view session, std::string_view total) = 0;
+    virtual void ShowAlert() = 0;
+    // False when the file could not be written; the engine tries again later.
+    virtual bool SaveLog(const LogRecord& record) = 0;
+    // The session in progress, at most once a minute, so that a crash loses at most a minute.
+    virtual void CheckpointSession(const SessionRecord& session) = 0;
+    // A session ended: the connection went down or the timer is closing.
+    virtual void RecordSession(const SessionRecord& session) = 0;
+};
+
+// Whether a scheduled clearing is due: a due day (a Sunday, a 1st) has come since the last one
+// recorded, or, with none recorded, today is one. A date earlier than the last clearing never
+// clears: the clock was set back.
+bool ScheduledClearingDue(const Options& options, const LocalDay& today,
+                          const std::optional<CalendarDate>& lastClear);
+
+inline constexpr int64_t kMaxCountedGapMs = 5000;
+inline constexpr int64_t kLogSaveIntervalMs = 60000;
+
+// The timer's handler: counts the time that really passed while a connection is up, clears the
+// log once on a scheduled day, raises the alert when the total reaches the limit, and keeps the
+// time log file at most a minute behind.
+class TickEngine {
+  public:
+    TickEngine(AppState& state, Clock& clock, TickHost& host);
+
+    // Throws AppError (overflow) when the counts would pass 2147483647; they are unchanged then.
+    void OnTick();
+    // Another part of the program wrote the time log file.
+    void NoteLogSaved(const LogRecord& record);
+    // The machine woke up: the time it slept is not counted, whatever the clock says.
+    void Resume();
+    // The session in progress, if the connection is up.
+    const std::optional<SessionRecord>& CurrentSession() const { return session_; }
+    void CheckpointSession();
+    // At shut-down: the session in progress ends here.
+    void FinishSession();
+
+  private:
+    void ApplyScheduledClearing(int64_t now);
+    void NoteOptionsSwitchedOn(const LocalDay& today);
+    void CountOnline(int64_t elapsedMs);
+    void EndSession(int64_t lastPartMs);
+    void CountForSession(int32_t seconds);
+    void SaveLog(int64_t now);
+
+    AppState& state_;
+    Clock& clock_;
+    TickHost& host_;
+    int64_t lastTickMs_;
+    int64_t carryMs_ = 0;
+    // Unknown until the first tick: a start in the middle of a connection counts it whole.
+    enum class Link { Unknown, Up, Down } link_ = Link::Unknown;
+    int32_t previousTotal_;
+    LogRecord lastSaved_;
+    int64_t lastSaveMs_;
+    bool clearMonthly_, clearWeekly_;
+    std::optional<SessionRecord> session_;
+    int64_t lastCheckpointMs_ = 0;
+};

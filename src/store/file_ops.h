@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+enum class PathKind { kMissing, kFolder, kFile };
+
+// The platform's part of reading and replacing a file. Each platform has one; tests derive from
+// it to make a step fail.
+class FileOps {
+  public:
+    virtual ~FileOps() = default;
+    virtual PathKind KindOf(const std::string& path);
+    virtual bool WriteAll(std::FILE* file, std::string_view bytes);
+    // Through the C library's buffer and the system's cache, onto the disk.
+    virtual bool FlushToDisk(std::FILE* file);
+    // Replaces target with source in one step; on failure, reason says why.
+    virtual bool Replace(const std::string& source, const std::string& target, std::string& reason);
+};
+
+FileOps& SystemFileOps();

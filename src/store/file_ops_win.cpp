@@ -1,0 +1,54 @@
+#include <windows.h>
+
+#include <io.h>
+
+#include <system_error>
+
+#include "store/file_ops.h"
+
+// std::filesystem would triple the size of the program for these few questions.
+PathKind FileOps::KindOf(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::kMissing
+                                                                              : PathKind::kFile;
+    }
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::kFolder : PathKind::kFile;
+}
+
+bool FileOps::WriteAll(std::FILE* file, std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+bool FileOps::FlushToDisk(std::FILE* file) {
+    return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
+
+bool FileOps::Replace(const std::string& source, const std::string& target, std::string& reason) {
+    // Said outright, as Windows refuses it; Wine running as root would replace it.
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        reason = "the file is read-only";
+        return false;
+    }
+    // Antivirus, backup and indexing programs hold a file open for a moment: wait them out.
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (attempt > 0) Sleep(50);
+        if (MoveFileExA(source.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+            error != ERROR_LOCK_VIOLATION)
+            break;
+    }
+    reason = std::system_category().message(static_cast<int>(error));
+    return false;
+}
+
+FileOps& SystemFileOps() {
+    static FileOps ops;
+    return ops;
+}

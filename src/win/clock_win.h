@@ -1,0 +1,9 @@
+#pragma once
+#include "core/tick_engine.h"
+
+class WindowsClock : public Clock {
+  public:
+    int64_t MonotonicMs() override;
+    LocalDay Today() override;
+    LocalTime Now() override;
+};

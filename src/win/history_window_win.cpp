@@ -1,0 +1,240 @@
+#include "win/history_window_win.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/app_error.h"
+#include "core/calendar.h"
+#include "store/text_file.h"
+#include "win/error_box_win.h"
+
+namespace {
+
+using W = HistoryWindow;
+
+constexpr Control kControls[] = {
+    {W::kExport, Kind::Button, "Export...", 5985, 60, 1095, 315},
+    {W::kDays, Kind::List, "", 60, 2400, 3900, 2400},
+    {W::kMonths, Kind::List, "", 4080, 2400, 3000, 2400},
+    {W::kStatus, Kind::Label, "", 60, 4920, 7020, 420},
+};
+constexpr FormLayout kLayout = {"History", 7140, 5400, Border::Sizable, true, W::kDays};
+
+void AddColumns(HWND list, std::initializer_list<std::pair<const char*, int>> columns) {
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    int index = 0;
+    for (const auto& [title, width] : columns) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | (index > 0 ? LVCF_FMT : 0);
+        column.fmt = LVCFMT_RIGHT;
+        column.pszText = const_cast<char*>(title);
+        column.cx = width;
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index++),
+                     reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void Fill(HWND list, const std::vector<DatedUsage>& rows, bool months) {
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const DatedUsage& row = rows[i];
+        char date[16], sessions[16];
+        std::snprintf(date, sizeof date, months ? "%04d-%02d" : "%04d-%02d-%02d", row.date.year,
+                      row.date.month, row.date.day);
+        std::snprintf(sessions, sizeof sessions, "%d", row.usage.sessions);
+        const std::string time = FormatHours(row.usage.seconds);
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = date;
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        const char* cells[] = {time.c_str(), sessions};
+        for (int column = 1; column <= 2; ++column) {
+            item.iSubItem = column;
+            item.pszText = const_cast<char*>(cells[column - 1]);
+            SendMessageA(list, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+}
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(const HistoryPaths& paths, HWND owner)
+    : Form(kLayout, kControls, owner), paths_(paths) {}
+
+void HistoryWindow::Open() {
+    read_ = {};
+    try {
+        const HistoryRead read = LoadHistory(paths_.history);
+        for (const SessionRecord& s : read.sessions) read_.Add(s);
+        status_ = "Kept in \"" + paths_.history + "\".";
+        if (read.skippedLines > 0)
+            status_ += " " + std::to_string(read.skippedLines) +
+                       (read.skippedLines == 1 ? " line" : " lines") +
+                       " of it could not be read and " + (read.skippedLines == 1 ? "was" : "were") +
+                       " left out.";
+    } catch (const AppError& e) {
+        status_ = e.what();
+    }
+    Show();
+}
+
+void HistoryWindow::AddSession(const SessionRecord& session) {
+    read_.Add(session);
+}
+
+void HistoryWindow::OnLoad() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    const int dpi = TwipsToPixels(1440);
+    AddColumns(Item(kDays), {{"Day", MulDiv(76, dpi, 96)},
+                             {"Online time", MulDiv(70, dpi, 96)},
+                             {"Sessions", MulDiv(58, dpi, 96)}});
+    AddColumns(Item(kMonths), {{"Month", MulDiv(56, dpi, 96)},
+                               {"Online time", MulDiv(70, dpi, 96)},
+                               {"Sessions", MulDiv(58, dpi, 96)}});
+    PlaceControls();
+}
+
+void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const LocalTime& now) {
+    if (!IsVisible()) return;
+    shown_ = read_;
+    if (current) {
+        SessionRecord sofar = *current;
+        sofar.end = now;
+        shown_.Add(sofar);
+    }
+    today_ = now.date;
+    days_ = shown_.RecentDays(31);
+    Fill(Item(kDays), days_, false);
+    Fill(Item(kMonths), shown_.RecentMonths(24), true);
+    SetText(kStatus, status_);
+    const RECT chart = ChartArea();
+    InvalidateRect(Hwnd(), &chart, TRUE);
+}
+
+void HistoryWindow::OnClick(int id) {
+    if (id == kExport) OnExport();
+}
+
+void HistoryWindow::OnExport() {
+    char path[MAX_PATH] = "online-time-by-day.csv";
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Hwnd();
+    dialog.lpstrFilter = "CSV files (*.csv)\0*.csv\0All files\0*.*\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof path;
+    dialog.lpstrDefExt = "csv";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameA(&dialog)) return;
+    try {
+        WriteFileAtomically(path, DaysAsCsv(days_), "exported file");
+    } catch (const AppError& e) {
+        ReportError(e, Hwnd());
+    }
+}
+
+// The chart above, the day and month tables side by side below it, the status line at the foot.
+void HistoryWindow::PlaceControls() {
+    RECT client;
+    GetClientRect(Hwnd(), &client);
+    const int gap = TwipsToPixels(60), statusHeight = TwipsToPixels(420);
+    const int top = ChartArea().bottom + gap, bottom = client.bottom - statusHeight - gap;
+    const int split = (client.right - 3 * gap) / 2 + gap;
+    MoveWindow(Item(kDays), gap, top, split - gap, std::max(0, bottom - top), TRUE);
+    MoveWindow(Item(kMonths), split + gap, top, client.right - split - 2 * gap,
+               std::max(0, bottom - top), TRUE);
+    MoveWindow(Item(kStatus), gap, bottom + gap, client.right - 2 * gap, statusHeight, TRUE);
+    RECT button;
+    GetWindowRect(Item(kExport), &button);
+    const int width = button.right - button.left;
+    MoveWindow(Item(kExport), client.right - gap - width, gap, width, button.bottom - button.top,
+               TRUE);
+    InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+RECT HistoryWindow::ChartArea() const {
+    RECT client;
+    GetClientRect(Hwnd(), &client);
+    const int gap = TwipsToPixels(60);
+    return {gap, gap, client.right - gap - TwipsToPixels(1095 + 120),
+            gap + std::max(TwipsToPixels(1200), static_cast<int>(client.bottom * 2 / 5))};
+}
+
+RECT HistoryWindow::BarArea(int day) const {
+    const RECT chart = ChartArea();
+    const int left = chart.left + TwipsToPixels(420);  // room for the hours
+    const int width = std::max(1, static_cast<int>(chart.right - left) / kChartDays);
+    const int x = left + day * width;
+    return {x + width / 6, chart.top + TwipsToPixels(120), x + width - width / 6,
+            chart.bottom - TwipsToPixels(240)};
+}
+
+// Hours up the side, a bar a day, today at the right.
+void HistoryWindow::PaintChart(HDC dc) {
+    const std::vector<int64_t> seconds = shown_.DailySeconds(today_, kChartDays);
+    const int64_t most = std::max<int64_t>(3600, *std::max_element(seconds.begin(), seconds.end()));
+    const int hours = static_cast<int>((most + 3599) / 3600);
+    const int step = hours <= 6 ? 1 : hours <= 12 ? 2 : hours <= 24 ? 4 : (hours + 5) / 6;
+    const RECT full = BarArea(0);
+    const int bottom = full.bottom, height = full.bottom - full.top;
+    const RECT chart = ChartArea();
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(Item(kStatus), WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    HPEN grid = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DSHADOW));
+    HGDIOBJ oldPen = SelectObject(dc, grid);
+    for (int h = 0; h <= hours; h += step) {
+        const int y =
+            bottom - static_cast<int>(int64_t{height} * h * 3600 / (int64_t{hours} * 3600));
+        MoveToEx(dc, chart.left + TwipsToPixels(360), y, nullptr);
+        LineTo(dc, chart.right, y);
+        char label[16];
+        std::snprintf(label, sizeof label, "%d h", h);
+        RECT text = {chart.left, y - TwipsToPixels(100), chart.left + TwipsToPixels(330),
+                     y + TwipsToPixels(100)};
+        DrawTextA(dc, label, -1, &text, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+    }
+    SelectObject(dc, oldPen);
+    DeleteObject(grid);
+    HBRUSH bar = CreateSolidBrush(RGB(0, 120, 215));
+    for (int day = 0; day < kChartDays; ++day) {
+        RECT r = BarArea(day);
+        r.top = bottom - static_cast<int>(int64_t{height} * seconds[static_cast<size_t>(day)] /
+                                          (int64_t{hours} * 3600));
+        if (r.top < bottom) FillRect(dc, &r, bar);
+    }
+    DeleteObject(bar);
+    const CalendarDate first = DateOfDay(DayNumber(today_) - kChartDays + 1);
+    char from[16];
+    std::snprintf(from, sizeof from, "%04d-%02d-%02d", first.year, first.month, first.day);
+    RECT below = {full.left, bottom + TwipsToPixels(30), chart.right, chart.bottom};
+    DrawTextA(dc, from, -1, &below, DT_LEFT | DT_SINGLELINE);
+    DrawTextA(dc, "today", -1, &below, DT_RIGHT | DT_SINGLELINE);
+}
+
+bool HistoryWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (msg) {
+        case WM_SIZE:
+            PlaceControls();
+            return false;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(Hwnd(), &paint);
+            if (today_.year > 0) PaintChart(dc);
+            EndPaint(Hwnd(), &paint);
+            result = 0;
+            return true;
+        }
+        case WM_COMMAND:
+            if (LOWORD(wParam) != IDCANCEL) return false;  // Esc
+            Unload();
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,336 @@
+#include "win/program_win.h"
+
+#include "store/log_file.h"
+#include "store/state_store.h"
+#include "win/about_box_win.h"
+#include "win/adjust_dialog_win.h"
+#include "win/alert_window_win.h"
+#include "win/clear_dialog_win.h"
+#include "win/config_dialog_win.h"
+#include "win/dialup_probe_win.h"
+#include "win/error_box_win.h"
+#include "win/history_window_win.h"
+#include "win/program_icon_win.h"
+#include "win/stats_window_win.h"
+#include "win/tray_icon_win.h"
+
+namespace {
+
+constexpr const char* kMainClass = "OnlineTimer.Main";
+constexpr const char* kTrayClass = "OnlineTimer.TrayIcon";
+constexpr UINT_PTR kTickTimer = 1;
+constexpr UINT kTickIntervalMs = 925;
+constexpr UINT kReportMessage = WM_APP + 1;
+
+enum MenuId : UINT {
+    kMenuStats = 201,
+    kMenuConfig,
+    kMenuAdjust,
+    kMenuClear,
+    kMenuAbout,
+    kMenuExit,
+    kMenuHistory,  // added after the others, so that their numbers stay
+};
+
+template <class T>
+T* InstanceOf(HWND hwnd, UINT msg, LPARAM lParam) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrA(
+            hwnd, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    return reinterpret_cast<T*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+}  // namespace
+
+struct ProgramWindows {
+    StatsWindow stats;
+    AlertWindow alert;
+    ConfigDialog config;
+    AdjustDialog adjust;
+    ClearDialog clear;
+    AboutBox about;
+    HistoryWindow history;
+};
+
+Program::Program() = default;
+Program::~Program() = default;
+
+int Program::Run(HINSTANCE instance) {
+    if (!CreateMainWindows(instance)) {
+        ReportError(AppError(static_cast<int>(GetLastError()),
+                             "The timer could not create its window. Start it again; if this "
+                             "goes on, restart Windows."));
+        return 1;
+    }
+    if (!OnStart()) return 1;
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (Form::HandleDialogKeys(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+bool Program::CreateMainWindows(HINSTANCE instance) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = ProgramIcon(false);
+    wc.hIconSm = ProgramIcon(true);
+    wc.lpszClassName = kMainClass;
+    RegisterClassExA(&wc);
+    wc.lpfnWndProc = TrayWindowProc;
+    wc.style = CS_DBLCLKS;
+    wc.lpszClassName = kTrayClass;
+    RegisterClassExA(&wc);
+
+    // A hidden top-level window, not a message-only one: only those hear TaskbarCreated.
+    mainWindow_ = CreateWindowExA(0, kMainClass, kProgramTitle, WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
+                                  nullptr, nullptr, instance, this);
+    trayWindow_ = CreateWindowExA(0, kTrayClass, "", WS_CHILD, 0, 0, 0, 0, mainWindow_, nullptr,
+                                  instance, this);
+    if (!mainWindow_ || !trayWindow_) return false;
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    trayIcon_ = std::make_unique<TrayIcon>(trayWindow_, ProgramIcon(true));
+    windows_.reset(new ProgramWindows{
+        StatsWindow(mainWindow_), AlertWindow(state_.options, mainWindow_),
+        ConfigDialog(state_, paths_.settings, mainWindow_), AdjustDialog(state_, mainWindow_),
+        ClearDialog(
+            state_, [this](const LogRecord& record) { SaveLogNow(record); }, mainWindow_),
+        AboutBox(mainWindow_), HistoryWindow(historyPaths_, mainWindow_)});
+    return true;
+}
+
+// Start-up. A failure is reported and ends the program without writing anything.
+bool Program::OnStart() {
+    trayIcon_->Add();
+    try {
+        paths_ = ResolveDataPaths();
+        LoadState(state_, paths_);
+    } catch (const AppError& e) {
+        trayIcon_->Remove();
+        ReportError(e);
+        return false;
+    }
+    // The history is a record beside the total: no fault of its files stops the timer. The
+    // History window says what went wrong.
+    historyPaths_ = ResolveHistoryPaths();
+    try {
+        RecoverSessionInProgress(historyPaths_);
+    } catch (const AppError&) {
+    }
+    engine_ = std::make_unique<TickEngine>(state_, clock_, static_cast<TickHost&>(*this));
+    SetTimer(mainWindow_, kTickTimer, kTickIntervalMs, nullptr);
+    return true;
+}
+
+// Shut-down, once, however the program is ended.
+void Program::OnShutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    KillTimer(mainWindow_, kTickTimer);
+    trayIcon_->Remove();
+    // Ended before start-up had loaded the state (a sent message can arrive while it waits):
+    // the files hold the only state there is.
+    if (!engine_) return;
+    engine_->FinishSession();
+    try {
+        SaveState(state_, paths_);
+    } catch (const AppError& e) {
+        ReportError(e);
+    }
+}
+
+void Program::OnTick() {
+    // At logon the shell may not have taken the icon yet.
+    if (!trayIcon_->IsShown()) trayIcon_->Add();
+    try {
+        engine_->OnTick();
+        windows_->history.Refresh(engine_->CurrentSession(), clock_.Now());
+    } catch (const AppError& e) {
+        // Stop the clock first: the report's own message loop would tick again.
+        KillTimer(mainWindow_, kTickTimer);
+        ReportError(e);
+        DestroyWindow(mainWindow_);
+    }
+}
+
+// The machine may never wake up again: the total is written before it sleeps.
+void Program::OnSuspend() {
+    const LogRecord record = LogRecordOf(state_);
+    if (SaveLog(record)) engine_->NoteLogSaved(record);
+    engine_->CheckpointSession();
+}
+
+void Program::CheckpointSession(const SessionRecord& session) {
+    try {
+        SaveSessionInProgress(historyPaths_.session, session);
+    } catch (const AppError&) {
+    }
+}
+
+// The line in the history first: the session in progress is let go only once it is there.
+void Program::RecordSession(const SessionRecord& session) {
+    try {
+        AppendSession(historyPaths_.history, session);
+        std::remove(historyPaths_.session.c_str());
+    } catch (const AppError&) {
+    }
+    windows_->history.AddSession(session);
+}
+
+void Program::OpenHistory() {
+    windows_->history.Open();
+    windows_->history.Refresh(engine_ ? engine_->CurrentSession() : std::nullopt, clock_.Now());
+}
+
+void Program::SaveLogNow(const LogRecord& record) {
+    SaveLogTotal(record, paths_.log);
+    if (engine_) engine_->NoteLogSaved(record);
+}
+
+bool Program::IsDialUpConnected() {
+    return ::IsDialUpConnected();
+}
+
+void Program::ShowCounts(std::string_view session, std::string_view total) {
+    windows_->stats.ShowCounts(std::string(session), std::string(total));
+}
+
+void Program::ShowAlert() {
+    windows_->alert.ShowAlert();
+}
+
+// A failure is reported once, after the tick, and the engine tries again a minute later.
+bool Program::SaveLog(const LogRecord& record) {
+    try {
+        SaveLogTotal(record, paths_.log);
+        saveFailureReported_ = false;
+        return true;
+    } catch (const AppError& e) {
+        if (!saveFailureReported_)
+            PostMessageA(mainWindow_, kReportMessage, 0,
+                         reinterpret_cast<LPARAM>(new AppError(e.Number(), e.what())));
+        saveFailureReported_ = true;
+        return false;
+    }
+}
+
+void Program::OnTrayMouse(unsigned mouseMessage) {
+    trayClicks_.OnTrayMouse(mouseMessage, [this](TrayAction action) {
+        if (action == TrayAction::ToggleStats) {
+            StatsWindow& stats = windows_->stats;
+            if (ToggleStats(state_, stats.IsVisible()))
+                stats.Show();
+            else
+                stats.Hide();
+        } else if (action == TrayAction::OpenMenu) {
+            OpenTrayMenu();
+        }
+    });
+}
+
+void Program::OpenTrayMenu() {
+    if (!trayMenu_) {
+        trayMenu_ = CreatePopupMenu();
+        AppendMenuA(trayMenu_, MF_STRING, kMenuStats, "&Stats");
+        AppendMenuA(trayMenu_, MF_STRING, kMenuHistory, "&History");
+        AppendMenuA(trayMenu_, MF_STRING, kMenuConfig, "C&onfiguration");
+        AppendMenuA(trayMenu_, MF_STRING, kMenuAdjust, "A&just Log Time");
+        AppendMenuA(trayMenu_, MF_STRING, kMenuClear, "&Clear Log");
+        AppendMenuA(trayMenu_, MF_STRING, kMenuAbout, "&About");
+        AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(trayMenu_, MF_STRING, kMenuExit, "E&xit");
+    }
+    POINT pt;
+    GetCursorPos(&pt);
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(mainWindow_);
+    const UINT id =
+        static_cast<UINT>(TrackPopupMenu(trayMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                         pt.x, pt.y, 0, mainWindow_, nullptr));
+    PostMessageA(mainWindow_, WM_NULL, 0, 0);
+    if (id) OnMenu(id);
+}
+
+void Program::OnMenu(UINT id) {
+    switch (id) {
+        case kMenuStats:
+            windows_->stats.Show();
+            break;
+        case kMenuConfig:
+            windows_->config.Show();
+            break;
+        case kMenuAdjust:
+            windows_->adjust.Show();
+            break;
+        case kMenuClear:
+            windows_->clear.Show();
+            break;
+        case kMenuAbout:
+            windows_->about.Show();
+            break;
+        case kMenuHistory:
+            OpenHistory();
+            break;
+        case kMenuExit:
+            DestroyWindow(mainWindow_);
+            break;
+    }
+}
+
+LRESULT CALLBACK Program::MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Program* program = InstanceOf<Program>(hwnd, msg, lParam);
+    if (program && program->mainWindow_ == hwnd) return program->HandleMessage(msg, wParam, lParam);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// The tray icon's messages arrive as the callback message, with the mouse message in lParam.
+LRESULT CALLBACK Program::TrayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Program* program = InstanceOf<Program>(hwnd, msg, lParam);
+    if (msg == kTrayCallbackMessage && program && wParam == 1) program->OnTrayMouse(LOWORD(lParam));
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT Program::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_TIMER:
+            if (wParam == kTickTimer && engine_) OnTick();
+            return 0;
+        case WM_COMMAND:
+            OnMenu(LOWORD(wParam));
+            return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMSUSPEND && engine_) OnSuspend();
+            if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && engine_)
+                engine_->Resume();
+            return TRUE;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // Windows may end the process as soon as this returns.
+            if (wParam) OnShutDown();
+            return 0;
+        case kReportMessage: {
+            std::unique_ptr<AppError> error(reinterpret_cast<AppError*>(lParam));
+            ReportError(*error);
+            return 0;
+        }
+        case WM_CLOSE:
+            DestroyWindow(mainWindow_);
+            return 0;
+        case WM_DESTROY:
+            OnShutDown();
+            PostQuitMessage(0);
+            return 0;
+    }
+    if (msg == taskbarCreated_ && taskbarCreated_ && !shutDown_) {
+        trayIcon_->Forget();
+        trayIcon_->Add();
+    }
+    return DefWindowProcA(mainWindow_, msg, wParam, lParam);
+}

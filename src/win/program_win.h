@@ -1,0 +1,62 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "core/app_state.h"
+#include "core/tick_engine.h"
+#include "core/tray_click.h"
+#include "store/data_path.h"
+#include "win/clock_win.h"
+
+class TrayIcon;
+struct ProgramWindows;
+
+// The running program: a hidden main window with the timer, the tray icon and its menu. It owns
+// the state, where the files are and the tick engine, and hands each window what it needs.
+class Program : private TickHost {
+  public:
+    Program();
+    ~Program() override;
+    // Until Exit, log-off or a fatal error; the process's exit code.
+    int Run(HINSTANCE instance);
+
+  private:
+    static LRESULT CALLBACK MainWindowProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK TrayWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool CreateMainWindows(HINSTANCE instance);
+    bool OnStart();
+    void OnShutDown();
+    void OnTick();
+    void OnSuspend();
+    void OnTrayMouse(unsigned mouseMessage);
+    void OpenTrayMenu();
+    void OnMenu(UINT id);
+    // Writes the time log file now and lets the tick engine know; throws AppError.
+    void SaveLogNow(const LogRecord& record);
+    void OpenHistory();
+
+    // TickHost
+    bool IsDialUpConnected() override;
+    void ShowCounts(std::string_view session, std::string_view total) override;
+    void ShowAlert() override;
+    bool SaveLog(const LogRecord& record) override;
+    void CheckpointSession(const SessionRecord& session) override;
+    void RecordSession(const SessionRecord& session) override;
+
+    AppState state_;
+    DataPaths paths_;
+    HistoryPaths historyPaths_;
+    WindowsClock clock_;
+    std::unique_ptr<TickEngine> engine_;
+    TrayClicks trayClicks_;
+    std::unique_ptr<TrayIcon> trayIcon_;
+    std::unique_ptr<ProgramWindows> windows_;
+    HWND mainWindow_ = nullptr;
+    HWND trayWindow_ = nullptr;
+    HMENU trayMenu_ = nullptr;
+    UINT taskbarCreated_ = 0;
+    bool shutDown_ = false;
+    bool saveFailureReported_ = false;
+};
