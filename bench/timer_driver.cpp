@@ -2,10 +2,13 @@
 //   timer_driver accuracy [long]   connects and disconnects on a schedule and compares the
 //                                  program's count with the time really connected
 //   timer_driver footprint         start-up time, CPU, memory and file writes, online and offline
+//   timer_driver history           time from the menu's "History" to the filled window, with a
+//                                  history of 100,000 sessions
 //   timer_driver growth            handles, GDI and USER objects and memory over 100,000 ticks
 //                                  with every window opened and closed again and again
 #include <windows.h>
 
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <cmath>
@@ -14,6 +17,8 @@
 #include <random>
 #include <vector>
 
+#include "core/calendar.h"
+#include "store/data_path.h"
 #include "store/log_file.h"
 #include "store/settings_file.h"
 #include "win_test_support.h"
@@ -209,6 +214,32 @@ int Growth() {
     return 0;
 }
 
+int History() {
+    FreshFiles();
+    const HistoryPaths paths = ResolveHistoryPaths();
+    std::string bytes = std::string(kHistoryHeader) + "\r\n";
+    for (int i = 0; i < 100000; ++i) {
+        const LocalTime start{DateOfDay(20000 - 50000 + i / 2), 20 - 10 * (i % 2), 15, 0, 60};
+        LocalTime end = start;
+        end.hour += 1;
+        bytes += FormatSessionLine({start, end, 3600}) + "\r\n";
+    }
+    WriteFileBytes(paths.history, bytes);
+    TimerProcess program;
+    if (!program.Stats()) return std::puts("the program did not start"), 1;
+    const double start = NowSeconds();
+    program.Menu(207);
+    HWND window = program.Window("OnlineTimer.Form", "History");
+    HWND days = GetDlgItem(window, 161);
+    while (SendMessageA(days, LVM_GETITEMCOUNT, 0, 0) == 0) Sleep(1);
+    const double opened = NowSeconds() - start;
+    program.Close();
+    DeleteFileA(paths.history.c_str());
+    std::printf("| history | open to a filled window |\n|---|---|\n");
+    std::printf("| 100,000 sessions, %zu KB | %.0f ms |\n", bytes.size() / 1024, opened * 1000);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -217,6 +248,7 @@ int main(int argc, char** argv) {
     if (mode == "accuracy") return Accuracy(option == "long");
     if (mode == "footprint") return Footprint(option.empty() ? 300 : std::atoi(option.c_str()));
     if (mode == "growth") return Growth();
-    std::puts("usage: timer_driver accuracy [long] | footprint [seconds] | growth");
+    if (mode == "history") return History();
+    std::puts("usage: timer_driver accuracy [long] | footprint [seconds] | growth | history");
     return 2;
 }

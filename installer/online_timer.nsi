@@ -2,7 +2,7 @@
 ;   EXE      the program to install        ICON   its icon
 ;   OUTFILE  the installer to write        ARCH   amd64 or x86
 ; Switches: /CurrentUser (the default) or /AllUsers, /NOSTARTUP, /S for a silent install.
-; The uninstaller takes /REMOVEDATA to delete the time log and options without asking.
+; The uninstaller takes /REMOVEDATA to delete the time log, history and options without asking.
 Unicode true
 !if "${ARCH}" == "amd64"
     Target amd64-unicode
@@ -142,7 +142,7 @@ Section "Uninstall"
     ${un.GetOptions} $R0 "/REMOVEDATA" $R1
     ${If} ${Errors}
         MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-            "Also delete your online time log and the timer's options?$\r$\n$\r$\nChoose No to keep them for a later installation." \
+            "Also delete your online time log, its history and the timer's options?$\r$\n$\r$\nChoose No to keep them for a later installation." \
             /SD IDNO IDYES remove
         Goto done
     ${EndIf}
@@ -153,5 +153,7 @@ Section "Uninstall"
     SetShellVarContext current
     Delete "$LOCALAPPDATA\VirtualStore\Windows\tavo.dat"
     Delete "$LOCALAPPDATA\VirtualStore\Windows\tavo.ini"
+    ; The usage history, and a session a crash left in progress.
+    RMDir /r "$LOCALAPPDATA\Velmora Online Timer"
     done:
 SectionEnd

@@ -15,6 +15,8 @@ class ConfigDialog : public Form {
         kDaysLabel = 151, kHoursLabel, kMinutesLabel,
     };
     // clang-format on
+    // The settings file is saved to settingsPath as it stands at the click: it must outlive the
+    // dialog.
     ConfigDialog(AppState& state, const std::string& settingsPath, HWND owner);
 
   private:

@@ -8,39 +8,48 @@ TEST(NumberValue, LeadingNumberOfText) {
     const struct {
         const char* text;
         double value;
+        size_t length;  // of the blank-free text taken
     } cases[] = {
-        {"30min", 30},    {"1 2", 12},  {"\t1\n5", 15}, {"abc", 0},    {"", 0},
-        {"-1", -1},       {"+7", 7},    {"1E3", 1000},  {"2d2", 200},  {"1.5e-1", 0.15},
-        {"1e", 1},        {"1e+x", 1},  {"&H10", 16},   {"&hff", 255}, {"&O17", 15},
-        {"&Hzz", 0},      {"2.5", 2.5}, {".5", 0.5},    {"5.", 5},     {"-.25x", -0.25},
-        {"0.125", 0.125}, {"07", 7},    {"--1", 0},     {"1,5", 1},    {"-", 0},
+        {"30min", 30, 2},       {"1 2", 12, 2},     {"\t1\n5", 15, 2},
+        {"abc", 0, 0},          {"", 0, 0},         {"-1", -1, 2},
+        {"+7", 7, 2},           {"1E3", 1000, 3},   {"2d2", 200, 3},
+        {"2D-1", 0.2, 4},       {"1.5e-1", .15, 6}, {"1e", 1, 1},
+        {"1e+x", 1, 1},         {"5.e2", 500, 4},   {"-.5E+1", -5, 6},
+        {"&H10", 16, 4},        {"&hff", 255, 4},   {"&HAF", 175, 4},
+        {"&HaFg", 175, 4},      {"&O17", 15, 4},    {"&o78", 7, 3},
+        {"&H", 0, 0},           {"&", 0, 0},        {"&x1", 0, 0},
+        {"&Hzz", 0, 0},         {"2.5", 2.5, 3},    {".5", 0.5, 2},
+        {"5.", 5, 2},           {"5.x", 5, 2},      {".", 0, 0},
+        {"-.25x", -.25, 4},     {"07", 7, 2},       {"--1", 0, 0},
+        {"1,5", 1, 1},          {"-", 0, 0},        {"1.2.3", 1.2, 3},
+        {"9e999", INFINITY, 5}, {"1e-999", 0, 6},
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(NumberValue(c.text), c.value) << c.text;
-    EXPECT_TRUE(std::isinf(NumberValue("1e400")));
-    EXPECT_EQ(NumberValue("1e-400"), 0);
-}
-
-TEST(NumberValue, WholeNumberNeedsTheWholeText) {
+    for (const auto& c : cases) {
+        const LeadingNumber n = ParseLeadingNumber(c.text);
+        EXPECT_EQ(n.value, c.value) << c.text;
+        EXPECT_EQ(n.length, c.length) << c.text;
+    }
     EXPECT_EQ(WholeNumber(" -1 "), -1);
-    EXPECT_EQ(WholeNumber("5"), 5);
-    EXPECT_EQ(WholeNumber("1e3"), 1000);
-    EXPECT_EQ(WholeNumber("5abc"), std::nullopt);
-    EXPECT_EQ(WholeNumber("yes"), std::nullopt);
-    EXPECT_EQ(WholeNumber(""), std::nullopt);
-    EXPECT_EQ(WholeNumber("   "), std::nullopt);
+    EXPECT_EQ(WholeNumber("&H1f"), 31);
+    for (const char* text : {"5abc", "yes", "", "   ", "1e", "&H"})
+        EXPECT_EQ(WholeNumber(text), std::nullopt) << text;
 }
 
 TEST(RoundToInt32, HalfToEvenWithinRange) {
-    EXPECT_EQ(RoundToInt32(2.5), 2);
-    EXPECT_EQ(RoundToInt32(3.5), 4);
-    EXPECT_EQ(RoundToInt32(-2.5), -2);
-    EXPECT_EQ(RoundToInt32(7.5), 8);
-    EXPECT_EQ(RoundToInt32(22.5), 22);
-    EXPECT_EQ(RoundToInt32(0.6), 1);
-    EXPECT_EQ(RoundToInt32(2147483647.4), 2147483647);
-    EXPECT_EQ(RoundToInt32(2147483647.5), std::nullopt);
-    EXPECT_EQ(RoundToInt32(-2147483648.5), -2147483648);  // ties to even stay in range
-    EXPECT_EQ(RoundToInt32(-2147483649.0), std::nullopt);
-    EXPECT_EQ(RoundToInt32(NAN), std::nullopt);
-    EXPECT_EQ(RoundToInt32(INFINITY), std::nullopt);
+    const struct {
+        double value;
+        std::optional<int32_t> rounded;
+    } cases[] = {
+        {2.5, 2},
+        {3.5, 4},
+        {-2.5, -2},
+        {0.6, 1},
+        {2147483647.4, 2147483647},
+        {2147483647.5, std::nullopt},
+        {-2147483648.5, INT32_MIN},
+        {-2147483649.0, std::nullopt},
+        {NAN, std::nullopt},
+        {INFINITY, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RoundToInt32(c.value), c.rounded) << c.value;
 }

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "store/data_path.h"
 #include "win/stats_window_win.h"
 
 std::string ReadFileBytes(const std::string& path) {
@@ -25,14 +24,13 @@ bool FileExists(const std::string& path) {
 
 std::string WindowText(HWND hwnd) {
     char text[1024] = {};
-    DWORD_PTR copied = 0;
     SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, &copied);
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
     return text;
 }
 
 std::string TakeMessageBox(DWORD processId, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
+    for (int waited = 0; waited < timeoutMs; waited += 50, Sleep(50)) {
         for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
@@ -41,54 +39,42 @@ std::string TakeMessageBox(DWORD processId, int timeoutMs) {
             PostMessageA(w, WM_COMMAND, IDOK, 0);
             return text;
         }
-        Sleep(50);
     }
     return "";
 }
 
-bool SetRemoteConnection(std::optional<DWORD> value) {
+void SetRemoteConnection(std::optional<DWORD> value) {
     const char* key = "System\\CurrentControlSet\\Services\\RemoteAccess";
-    if (!value) return RegDeleteKeyA(HKEY_LOCAL_MACHINE, key) == ERROR_SUCCESS;
+    if (!value) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+        return;
+    }
     HKEY opened;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    const LONG status = RegSetValueExA(opened, "Remote Connection", 0, REG_DWORD,
-                                       reinterpret_cast<BYTE*>(&*value), sizeof(DWORD));
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr);
+    RegSetValueExA(opened, "Remote Connection", 0, REG_DWORD, reinterpret_cast<BYTE*>(&*value),
+                   sizeof(DWORD));
     RegCloseKey(opened);
-    return status == ERROR_SUCCESS;
-}
-
-int Seconds(const std::string& text) {
-    int d = 0, h = 0, m = 0, s = 0;
-    sscanf(text.c_str(), "%d:%d:%d:%d", &d, &h, &m, &s);
-    return ((d * 24 + h) * 60 + m) * 60 + s;
 }
 
 ProgramFiles FilesInUse() {
-    // Whether this account may create files in the Windows folder.
-    const std::string probe = "c:\\windows\\tavo-test.tmp";
-    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return {kSettingsPath, kLogPath, false, ResolveHistoryPaths()};
-    }
-    return {PerUserCopy(kSettingsPath), PerUserCopy(kLogPath), true, ResolveHistoryPaths()};
+    HANDLE probe = CreateFileA("c:\\windows\\tavo-test.tmp", GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return {PerUserCopy(kSettingsPath), PerUserCopy(kLogPath), true};
+    CloseHandle(probe);
+    return {kSettingsPath, kLogPath, false};
 }
 
 void RemoveProgramFiles() {
-    for (const char* path : {kSettingsPath, kLogPath}) {
-        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path);
-        RemoveDirectoryA(path);
-        DeleteFileA(PerUserCopy(path).c_str());
+    const ProgramFiles files = FilesInUse();
+    for (const std::string& path : {files.settings, files.log, files.history.history,
+                                    files.history.session, PerUserCopy(kSettingsPath)}) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(path.c_str());
     }
-    const HistoryPaths history = ResolveHistoryPaths();
-    DeleteFileA(history.history.c_str());
-    DeleteFileA(history.session.c_str());
-    // As on a new account, where Windows has redirected no write yet.
     const std::string copy = PerUserCopy(kLogPath);
+    DeleteFileA(copy.c_str());
     RemoveDirectoryA(copy.substr(0, copy.find_last_of('\\')).c_str());
 }
 
@@ -104,32 +90,32 @@ TimerProcess::TimerProcess() {
 }
 
 TimerProcess::~TimerProcess() {
-    if (!process_.hProcess) return;
-    if (Running()) Kill();
+    Kill();
     CloseHandle(process_.hProcess);
     CloseHandle(process_.hThread);
 }
 
-HWND TimerProcess::Window(const char* cls, const char* caption, int timeoutMs) const {
+HWND TimerProcess::Window(const char* cls, const char* caption) const {
     HWND found = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                if (pid == Id()) return (found = w) != nullptr;
-            }
-            return false;
-        },
-        timeoutMs);
+    WaitFor([&] {
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == Id()) return (found = w) != nullptr;
+        }
+        return false;
+    });
     return found;
 }
 
 int TimerProcess::TotalShown() const {
-    return Seconds(WindowText(GetDlgItem(Stats(), StatsWindow::kTotalLabel)));
+    int d = 0, h = 0, m = 0, s = 0;
+    sscanf(WindowText(GetDlgItem(Stats(), StatsWindow::kTotalLabel)).c_str(), "%d:%d:%d:%d", &d, &h,
+           &m, &s);
+    return ((d * 24 + h) * 60 + m) * 60 + s;
 }
 
 void TimerProcess::Tray(unsigned mouseMessage) const {
-    HWND icon = FindWindowExA(Main(), nullptr, "OnlineTimer.TrayIcon", nullptr);
-    PostMessageA(icon, WM_MOUSEMOVE, 1, mouseMessage);
+    PostMessageA(FindWindowExA(Main(), nullptr, "OnlineTimer.TrayIcon", nullptr), WM_MOUSEMOVE, 1,
+                 mouseMessage);
 }

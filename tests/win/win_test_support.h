@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "store/history_file.h"
+#include "store/data_path.h"
 
 std::string ReadFileBytes(const std::string& path);  // "" when there is no such file
 void WriteFileBytes(const std::string& path, const std::string& bytes);
@@ -14,19 +14,17 @@ std::string WindowText(HWND hwnd);
 // Waits for a message box of the process, closes it and returns "caption\ntext" ("" if none came).
 std::string TakeMessageBox(DWORD processId, int timeoutMs = 10000);
 // Sets the status value the program reads as the connection, or removes its key.
-bool SetRemoteConnection(std::optional<DWORD> value);
-// Seconds in a duration text such as 00:00:01:05.
-int Seconds(const std::string& text);
+void SetRemoteConnection(std::optional<DWORD> value);
 
-// Where the program keeps its files in this prefix: in c:\windows, or in the per-user copies when
-// the account may not write there, as a standard user on Windows.
+// Where the program keeps its files in this prefix: c:\windows, or the per-user copies when the
+// account may not write there, as a standard user on Windows.
 struct ProgramFiles {
     std::string settings, log;
     bool perUser;
-    HistoryPaths history;
+    HistoryPaths history = ResolveHistoryPaths();
 };
 ProgramFiles FilesInUse();
-// As before the first start: no per-user copies, no files in a writable c:\windows.
+// As before the first start on a new account: no files, no per-user folder.
 void RemoveProgramFiles();
 
 // Polls until the condition holds or the time is up, dispatching this thread's messages.
@@ -48,26 +46,17 @@ class TimerProcess {
     ~TimerProcess();
     DWORD Id() const { return process_.dwProcessId; }
     HANDLE Handle() const { return process_.hProcess; }
-    bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
-    bool WaitForExit(int ms = 15000) const {
-        return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(ms)) == WAIT_OBJECT_0;
-    }
-    void Kill() {
-        TerminateProcess(process_.hProcess, 9);
-        WaitForExit();
-    }
+    bool WaitForExit() const { return WaitForSingleObject(process_.hProcess, 15000) == 0; }
+    void Kill() const { TerminateProcess(process_.hProcess, 9), WaitForExit(); }
     // The program's top-level window of a class and caption, once it exists.
-    HWND Window(const char* cls, const char* caption = nullptr, int timeoutMs = 15000) const;
+    HWND Window(const char* cls, const char* caption = nullptr) const;
     HWND Main() const { return Window("OnlineTimer.Main"); }
-    // Its statistics window exists from the first tick on: start-up is over.
+    // The statistics window exists from the first tick on: start-up is over.
     HWND Stats() const { return Window("OnlineTimer.Form", "Stats"); }
     int TotalShown() const;
     void Tray(unsigned mouseMessage) const;
     void Menu(int id) const { PostMessageA(Main(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
-    bool Close() const {
-        PostMessageA(Main(), WM_CLOSE, 0, 0);
-        return WaitForExit();
-    }
+    bool Close() const { return PostMessageA(Main(), WM_CLOSE, 0, 0) && WaitForExit(); }
 
   private:
     PROCESS_INFORMATION process_ = {};
