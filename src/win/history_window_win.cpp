@@ -113,7 +113,7 @@ void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const L
     days_ = shown_.RecentDays(31);
     Fill(Item(kDays), days_, false);
     Fill(Item(kMonths), shown_.RecentMonths(24), true);
-    SetText(kStatus, status_);
+    SetText(kStatus, problem_.empty() ? status_ : status_ + " " + problem_);
     const RECT chart = ChartArea();
     InvalidateRect(Hwnd(), &chart, TRUE);
 }

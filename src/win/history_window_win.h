@@ -17,6 +17,8 @@ class HistoryWindow : public Form {
     // Reads the file when the window opens; a session that ended goes into what was read.
     void Open();
     void AddSession(const SessionRecord& session);
+    // A history file could not be written; said in the window until the program ends.
+    void NoteProblem(const std::string& text) { problem_ = text; }
     // Shows the tables with the session in progress (if any), up to today.
     void Refresh(const std::optional<SessionRecord>& current, const LocalTime& now);
     // Where the bar of a day of the chart stands (0 is the oldest, 30 today), for tests.
@@ -33,7 +35,7 @@ class HistoryWindow : public Form {
 
     const HistoryPaths& paths_;
     UsageTable read_;
-    std::string status_;
+    std::string status_, problem_;
     UsageTable shown_;
     CalendarDate today_;
     std::vector<DatedUsage> days_;

@@ -121,7 +121,8 @@ bool Program::OnStart() {
     historyPaths_ = ResolveHistoryPaths();
     try {
         RecoverSessionInProgress(historyPaths_);
-    } catch (const AppError&) {
+    } catch (const AppError& e) {
+        windows_->history.NoteProblem(e.what());
     }
     engine_ = std::make_unique<TickEngine>(state_, clock_, static_cast<TickHost&>(*this));
     SetTimer(mainWindow_, kTickTimer, kTickIntervalMs, nullptr);
@@ -169,7 +170,8 @@ void Program::OnSuspend() {
 void Program::CheckpointSession(const SessionRecord& session) {
     try {
         SaveSessionInProgress(historyPaths_.session, session);
-    } catch (const AppError&) {
+    } catch (const AppError& e) {
+        windows_->history.NoteProblem(e.what());
     }
 }
 
@@ -178,7 +180,8 @@ void Program::RecordSession(const SessionRecord& session) {
     try {
         AppendSession(historyPaths_.history, session);
         std::remove(historyPaths_.session.c_str());
-    } catch (const AppError&) {
+    } catch (const AppError& e) {
+        windows_->history.NoteProblem(e.what());
     }
     windows_->history.AddSession(session);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -22,7 +23,7 @@ TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
             EXPECT_TRUE(key == this && std::strcmp(name, "Remote Connection") == 0 && *size == 4);
             if (!value) return kStatusNotFound;
             if (value->size() > *size) return 234;  // ERROR_MORE_DATA
-            std::memcpy(buffer, value->data(), value->size());
+            std::copy(value->begin(), value->end(), buffer);
             *size = static_cast<uint32_t>(value->size());
             return kStatusSuccess;
         }
@@ -33,19 +34,16 @@ TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
         long openStatus;
         Bytes value;
         bool connections, connected;
+        // clang-format off
     } cases[] = {
-        {0, Bytes{{1, 0, 0, 0}}, false, true},
-        {0, Bytes{{0, 0, 0, 0}}, true, false},
-        {0, Bytes{{0, 0, 0, 1}}, false, true},
-        {0, Bytes{{7}}, false, true},
-        {0, Bytes{{0}}, true, false},
-        {0, Bytes{{1, 0, 0, 0, 0}}, true, false},
-        {0, Bytes{std::vector<uint8_t>{}}, true, false},
-        {0, std::nullopt, true, true},
-        {0, std::nullopt, false, false},
-        {2, Bytes{{0}}, true, true},
+        {0, Bytes{{1, 0, 0, 0}}, false, true}, {0, Bytes{{0, 0, 0, 0}}, true, false},
+        {0, Bytes{{0, 0, 0, 1}}, false, true}, {0, Bytes{{7}}, false, true},
+        {0, Bytes{{0}}, true, false}, {0, Bytes{{1, 0, 0, 0, 0}}, true, false},
+        {0, Bytes{std::vector<uint8_t>{}}, true, false}, {0, std::nullopt, true, true},
+        {0, std::nullopt, false, false}, {2, Bytes{{0}}, true, true},
         {5, Bytes{{1, 0, 0, 0}}, true, false},
     };
+    // clang-format on
     for (const auto& c : cases) {
         FakeRegistry registry;
         registry.openStatus = c.openStatus;

@@ -28,15 +28,15 @@ class TickEngineTest : public ::testing::Test, public Clock, public TickHost {
         return up;
     }
     void ShowCounts(std::string_view s, std::string_view t) override {
-        shown = std::string(s) + " " + std::string(t);
+        shown = std::string(s) + " " + std::string(t) + " " + std::to_string(state.sessionSeconds);
     }
     void ShowAlert() override { ++alerts; }
     bool SaveLog(const LogRecord& r) override { return saved.push_back(r), true; }
     void CheckpointSession(const SessionRecord& s) override { checkpoints.push_back(s); }
     void RecordSession(const SessionRecord& s) override { sessions.push_back(s); }
-
-    void Ticks(bool up, int n, int64_t stepMs = 1000) {
-        answers = {up};
+    // n ticks stepMs apart with the probe answering `up`, or the answers given.
+    void Ticks(std::deque<bool> up, int n = 1, int64_t stepMs = 1000) {
+        answers = std::move(up);
         for (int i = 0; i < n; ++i) ms += stepMs, engine.OnTick();
     }
 
@@ -56,25 +56,22 @@ class TickEngineTest : public ::testing::Test, public Clock, public TickHost {
 TEST_F(TickEngineTest, LabelsShowTheCountsOnlineAndOffline) {
     state.sessionSeconds = 59;
     state.totalSeconds = 86399;
-    Ticks(true, 1);
-    EXPECT_EQ(shown, "00:00:01:00 01:00:00:00");
-    Ticks(false, 1);
-    EXPECT_EQ(shown + " " + std::to_string(state.sessionSeconds), "00:00:00:00 01:00:00:00 0");
+    Ticks({true});
+    EXPECT_EQ(shown, "00:00:01:00 01:00:00:00 60");
+    Ticks({false});
+    EXPECT_EQ(shown, "00:00:00:00 01:00:00:00 0");
     state.sessionSeconds = 120;
-    answers = {true, false};  // down within the tick: counted, then the session ends
-    ms += 1000, engine.OnTick();
-    EXPECT_EQ(shown + " " + std::to_string(state.sessionSeconds), "00:00:00:00 01:00:00:01 0");
+    Ticks({true, false});  // down within the tick: counted, then the session ends
+    EXPECT_EQ(shown, "00:00:00:00 01:00:00:01 0");
     shown = "untouched";
     state.sessionSeconds = 7;
-    answers = {false, true};  // up within the tick: nothing counted, no label written
-    ms += 1000, engine.OnTick();
-    EXPECT_EQ(shown + " " + std::to_string(state.sessionSeconds), "untouched 7");
+    Ticks({false, true});  // up within the tick: nothing counted, no label written
+    EXPECT_EQ(shown + std::to_string(state.sessionSeconds), "untouched7");
 }
 
 TEST_F(TickEngineTest, CountsTheTimeThatPassedWithHalfIntervalsAtTheEdges) {
-    answers = {true, true, false};  // down within a tick with 999 ms carried: no second made up
-    ms += 999, engine.OnTick();
-    engine.OnTick();
+    Ticks({true}, 1, 999);  // down within a tick with 999 ms carried: no second made up
+    Ticks({true, true, false}, 1, 0);
     EXPECT_EQ(state.totalSeconds, 0);
     const struct {
         bool up;
@@ -82,20 +79,21 @@ TEST_F(TickEngineTest, CountsTheTimeThatPassedWithHalfIntervalsAtTheEdges) {
         int64_t stepMs;
         int32_t total;  // after these ticks
     } steps[] = {
-        {true, 2, 1, 1},         // up again: the carry makes a second
+        // clang-format off
+        {true, 2, 1, 1},  // up again: the carry makes a second
         {true, 1000, 925, 926},  // 925 s of ticks are 925 s, not 1000
-        {true, 3, 1500, 930},      {true, 1, 100, 930},  {true, 1, 400, 931},  // fractions carried
+        {true, 3, 1500, 930}, {true, 1, 100, 930}, {true, 1, 400, 931},  // fractions carried
         {true, 1, 3'600'000, 936},  // a stalled hour counts up to the gap limit
-        {true, 1, -5000, 936},     {true, 1000, 0, 936},  // a clock that stands or runs back
-        {false, 1, 4000, 938},     {true, 1, 4000, 940},  // down, up: half the interval each
-        {false, 1, 1000, 940},     {true, 1, 1000, 941}};
+        {true, 1, -5000, 936}, {true, 1000, 0, 936},  // a clock that stands or runs back
+        {false, 1, 4000, 938}, {true, 1, 4000, 940},  // down, up: half the interval each
+        {false, 1, 1000, 940}, {true, 1, 1000, 941}};  // clang-format on
     for (const auto& step : steps) {
-        Ticks(step.up, step.ticks, step.stepMs);
+        Ticks({step.up}, step.ticks, step.stepMs);
         EXPECT_EQ(state.totalSeconds, step.total) << step.ticks << " x " << step.stepMs;
     }
     ms += 3000;  // asleep, on a clock that went on
     engine.Resume();
-    Ticks(true, 1, 0);
+    Ticks({true}, 1, 0);
     EXPECT_EQ(state.totalSeconds, 941);
 }
 
@@ -108,9 +106,9 @@ TEST(ScheduledClearing, DueOnceAfterEachDueDayNeverBackwards) {
         std::optional<CalendarDate> last;
         bool due;
     } cases[] = {// clang-format off
-        {weekly, kSunday, {}, true},   {weekly, kMonday, {}, false},  // none recorded: on the day
+        {weekly, kSunday, {}, true}, {weekly, kMonday, {}, false},  // none recorded: on the day
         {monthly, kFirstTuesday, {}, true}, {monthly, kSunday, {}, false}, {none, kSunday, {}, false},
-        {none, kSunday, dec5, false},  {both, {{2027, 8, 1}, 1}, {}, true},
+        {none, kSunday, dec5, false}, {both, {{2027, 8, 1}, 1}, {}, true},
         {weekly, kSunday, kSunday.date, false},  // a restart on the day it cleared
         {weekly, kSunday, dec5, true}, {weekly, kMonday, dec5, true},  // a Sunday missed
         {weekly, kMonday, kSunday.date, false}, {monthly, kMonday, dec1, false},
@@ -125,37 +123,33 @@ TEST(ScheduledClearing, DueOnceAfterEachDueDayNeverBackwards) {
 }
 
 TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay) {
-    state.options.clearEverySunday = true;
-    state.totalSeconds = 5000;
-    state.sessionSeconds = 77;
+    state = {{false, true}, 0, 77, 5000, {}};
     today = kSunday;
-    Ticks(true, 10);
+    Ticks({true}, 10);
     EXPECT_EQ(state.totalSeconds + state.sessionSeconds, 20);  // counting goes on after it
     ASSERT_EQ(saved, (std::vector{LogRecord{0, kSunday.date}}));
-    // Switched off, then on again on a Wednesday: no clearing until Sunday.
-    state.options = {};
+    state.options = {};  // switched off, then on again on a Wednesday: no clearing until Sunday
     today = kWednesday;
     state.lastScheduledClear = CalendarDate{2026, 12, 1};
-    Ticks(true, 1);
+    Ticks({true});
     state.options = {true, true};
-    Ticks(true, 1);
+    Ticks({true});
     state.options.clearOnFirstOfMonth = false;  // switching off records nothing
-    Ticks(true, 1);
+    Ticks({true});
     EXPECT_EQ(state.totalSeconds, 13);
     EXPECT_EQ(state.lastScheduledClear, (CalendarDate{2026, 12, 8}));
     today = {{2026, 12, 13}, 1};
-    Ticks(true, 1);
+    Ticks({true});
     EXPECT_EQ(state.totalSeconds, 1);
-    // Switched off and on again on the due day itself: that day's clearing is not lost.
-    state.options = {};
+    state.options = {};  // switched off and on again on the due day: its clearing is not lost
     today = {{2027, 1, 3}, 1};
-    Ticks(true, 1);
+    Ticks({true});
     state.options.clearEverySunday = true;
-    Ticks(true, 1);
+    Ticks({true});
     EXPECT_EQ(state.totalSeconds, 1);
 }
 
-TEST_F(TickEngineTest, AlertWhenTheTotalReachesTheLimit) {
+TEST_F(TickEngineTest, AlertOnceWhenTheTotalReachesTheLimit) {
     state.options.alertEnabled = true;
     state.alertLimitSeconds = 3600;
     const struct {
@@ -168,22 +162,22 @@ TEST_F(TickEngineTest, AlertWhenTheTotalReachesTheLimit) {
                  {3598, false, 1000, 2}, {-1, true, 5000, 3}};    // past it in a long step
     for (const auto& step : steps) {
         if (step.totalBefore >= 0) state.totalSeconds = step.totalBefore;
-        Ticks(step.up, 1, step.stepMs);
+        Ticks({step.up}, 1, step.stepMs);
         EXPECT_EQ(alerts, step.alerts) << step.totalBefore;
     }
     state.options.alertEnabled = false;
     state.totalSeconds = 0;
-    Ticks(true, 5000);
+    Ticks({true}, 5000);
     EXPECT_EQ(alerts, 3);
 }
 
 TEST_F(TickEngineTest, OverflowLeavesTheCountsAlone) {
     for (int32_t* count : {&state.totalSeconds, &state.sessionSeconds}) {
         *count = INT32_MAX - 1;
-        Ticks(true, 1);
+        Ticks({true});
         EXPECT_EQ(*count, INT32_MAX);
         try {
-            Ticks(true, 1);
+            Ticks({true});
             ADD_FAILURE() << "no overflow";
         } catch (const AppError& e) {
             EXPECT_EQ(e.Number(), kErrOverflow);
@@ -194,37 +188,34 @@ TEST_F(TickEngineTest, OverflowLeavesTheCountsAlone) {
 }
 
 TEST_F(TickEngineTest, SavesTheChangingTotalOnceAMinute) {
-    Ticks(false, 600);  // offline and idle: no write
-    EXPECT_TRUE(saved.empty());
-    Ticks(true, 122);  // the first change at once, then every 60 s
+    Ticks({false}, 600);  // offline and idle: no write
+    Ticks({true}, 122);   // the first change at once, then every 60 s
     EXPECT_EQ(saved.size(), 3u);
-    Ticks(true, 479, 925);
+    Ticks({true}, 479, 925);
     EXPECT_GE(saved.back().total, state.totalSeconds - 60);
-    Ticks(false, 600);
-    EXPECT_EQ(saved.back().total, state.totalSeconds);  // the last change, then nothing
+    Ticks({false}, 600);
     const size_t saves = saved.size();
-    Ticks(false, 600);
-    EXPECT_EQ(saved.size(), saves);
+    Ticks({false}, 600);
+    EXPECT_TRUE(saved.size() == saves && saved.back().total == state.totalSeconds);
 }
 
 TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinute) {
-    Ticks(true, 150, 925);  // 138.75 s: checkpoints after 60 s and 120 s, with the count then
+    Ticks({true}, 150, 925);  // 138.75 s: checkpoints after 60 s and 120 s, with the count then
     ASSERT_EQ(checkpoints.size(), 2u);
     EXPECT_EQ(checkpoints[0].start, (LocalTime{kMonday.date, 0, 16, 40, 60}));
     EXPECT_EQ(checkpoints[1].seconds, 121);
-    state = {};            // "Clear Log" and scheduled clearing do not touch the history
-    Ticks(false, 1, 925);  // with half the last interval and the fraction carried, as the total
+    state = {};              // "Clear Log" and scheduled clearing do not touch the history
+    Ticks({false}, 1, 925);  // with half the last interval and the carry, as the total counts
     ASSERT_EQ(sessions.size(), 1u);
-    EXPECT_EQ(sessions[0].seconds, 139);
-    EXPECT_EQ(sessions[0].end, (LocalTime{kMonday.date, 0, 18, 59, 60}));
-    Ticks(false, 100);
+    EXPECT_EQ(sessions[0],
+              (SessionRecord{{kMonday.date, 0, 16, 40, 60}, {kMonday.date, 0, 18, 59, 60}, 139}));
+    Ticks({false}, 100);
     EXPECT_EQ(checkpoints.size(), 2u);  // offline: nothing to checkpoint
-    Ticks(true, 3);  // a second session, checkpointed before sleep, ended by shut-down
+    Ticks({true}, 3);  // a second session, checkpointed before sleep, ended by shut-down
     engine.CheckpointSession();
-    EXPECT_EQ(checkpoints.back().seconds, 2);
     engine.FinishSession();
     engine.FinishSession();
-    ASSERT_EQ(sessions.size(), 2u);
-    EXPECT_EQ(sessions[1].seconds, 2);
+    EXPECT_TRUE(checkpoints.back().seconds == 2 && sessions.size() == 2 &&
+                sessions[1].seconds == 2);
     EXPECT_EQ(engine.CurrentSession(), std::nullopt);
 }
