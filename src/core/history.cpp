@@ -1,6 +1,7 @@
 #include "core/history.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -11,10 +12,6 @@ namespace {
 // Longer than any session the timer can count in a year of running: a damaged line.
 constexpr int64_t kLongestSession = 400 * 86400LL;
 
-int64_t FloorDiv(int64_t a, int64_t b) {
-    return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0);
-}
-
 std::vector<DatedUsage> Recent(const std::map<int64_t, Usage>& table, size_t count,
                                CalendarDate (*dateOf)(int64_t)) {
     std::vector<DatedUsage> rows;
@@ -23,9 +20,9 @@ std::vector<DatedUsage> Recent(const std::map<int64_t, Usage>& table, size_t cou
     return rows;
 }
 
+// Years are never negative: a date is read with four digits.
 CalendarDate FirstOfMonth(int64_t index) {
-    return {static_cast<int>(FloorDiv(index, 12)),
-            static_cast<int>(index - FloorDiv(index, 12) * 12) + 1, 1};
+    return {static_cast<int>(index / 12), static_cast<int>(index % 12) + 1, 1};
 }
 
 }  // namespace
@@ -40,16 +37,18 @@ std::optional<SessionRecord> ParseSessionLine(std::string_view line) {
     const size_t first = line.find(','), second = line.find(',', first + 1);
     if (second == std::string_view::npos) return std::nullopt;
     const auto start = ParseLocalTime(line.substr(0, first));
-    const auto end = ParseLocalTime(line.substr(first + 1, second - first - 1));
+    const auto stop = ParseLocalTime(line.substr(first + 1, second - first - 1));
     const std::string_view digits = line.substr(second + 1);
-    if (!start || !end || digits.empty() || digits.size() > 10 ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos)
+    int64_t seconds{};
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), seconds);
+    if (!start || !stop || error != std::errc() || end != digits.data() + digits.size() ||
+        seconds < 0)
         return std::nullopt;
-    const int64_t seconds = std::stoll(std::string(digits));
-    const int64_t span = LocalSeconds(*end) - LocalSeconds(*start);
+    const int64_t span = LocalSeconds(*stop) - LocalSeconds(*start);
     // The clock set back an hour (the end of summer time) may end a session before it began.
     if (span < -3600 || span > kLongestSession || seconds > kLongestSession) return std::nullopt;
-    return SessionRecord{*start, *end, seconds};
+    return SessionRecord{*start, *stop, seconds};
 }
 
 HistoryRead ParseHistory(std::string_view bytes) {
@@ -73,9 +72,10 @@ HistoryRead ParseHistory(std::string_view bytes) {
 void UsageTable::Add(const SessionRecord& s) {
     const int64_t from = LocalSeconds(s.start);
     const int64_t to = std::max(LocalSeconds(s.end), from);
-    int64_t given = 0, lastMonth = -1;
-    for (int64_t day = FloorDiv(from, 86400); day == FloorDiv(from, 86400) || day * 86400 < to;
-         ++day) {
+    const int64_t first = DayNumber(s.start.date);
+    int64_t given = 0;
+    std::optional<int64_t> lastMonth;
+    for (int64_t day = first; day == first || day * 86400 < to; ++day) {
         // The seconds up to the end of this day, in proportion to the clock time: the parts add
         // up to the session's count whatever the rounding.
         const int64_t upTo = to == from || (day + 1) * 86400 >= to

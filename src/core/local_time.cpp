@@ -39,8 +39,8 @@ std::optional<LocalTime> ParseLocalTime(std::string_view text) {
                 number(17, 2),
                 number(20, 2) * 60 + number(23, 2)};
     if (text[19] == '-') t.utcOffsetMinutes = -t.utcOffsetMinutes;
-    const bool valid = t.date.month >= 1 && t.date.month <= 12 && t.date.day >= 1 &&
-                       DateOfDay(DayNumber(t.date)) == t.date && t.hour < 24 && t.minute < 60 &&
+    // A month or day out of range comes back from the day number as another date.
+    const bool valid = DateOfDay(DayNumber(t.date)) == t.date && t.hour < 24 && t.minute < 60 &&
                        t.second < 60 && t.utcOffsetMinutes <= 14 * 60 &&
                        t.utcOffsetMinutes >= -14 * 60;
     if (!valid) return std::nullopt;

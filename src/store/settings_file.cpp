@@ -17,10 +17,10 @@ constexpr const char* kLineNames[kLines] = {"\"Clear Log first of Month\"",
                                             "alert hours",
                                             "alert minutes"};
 
+// b is a word of lowercase letters: only a letter's two cases match it once bit 5 is set.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return (x | 0x20) == (y | 0x20) && ((x | 0x20) >= 'a' && (x | 0x20) <= 'z');
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return (x | 0x20) == y; });
 }
 
 std::optional<bool> ParseBoolean(std::string_view text) {

@@ -107,12 +107,13 @@ TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
                   true)
             << error;
     }
-    EXPECT_EQ(FormatLog({-42, CalendarDate{2026, 3, 1}}) + FormatLog({}),
-              "-42 \r\n2026-03-01\r\n 0 \r\n");
+    EXPECT_EQ(FormatLog({-1, CalendarDate{2026, 3, 1}}) + FormatLog({}),
+              "-1 \r\n2026-03-01\r\n 0 \r\n");
 }
 
 TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenItFails) {
-    Write(paths.log, "");  // an empty file is treated as a missing one
+    Write(paths.settings, "");  // an empty file is treated as a missing one
+    Write(paths.log, "");
     AppState state;
     state.totalSeconds = 5;
     LoadState(state, paths);
@@ -121,6 +122,9 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
     for (const bool sunday : {true, false}) {
         Write(paths.settings,
               sunday ? "0\r\nTrue\r\n0\r\n1\r\n2\r\n3\r\n" : "True\r\n0\r\n-1\r\n1\r\n2\r\n3\r\n");
+        Write(paths.log, sunday ? "7" : " 3600 \r\n2026-12-06\r\n");
+        LoadState(state, paths);
+        EXPECT_EQ(state.totalSeconds, sunday ? 7 : 3600);
         Write(paths.log, " 3600 \r\n2026-12-06\r\n");
         LoadState(state, paths);
         EXPECT_EQ(state.options, (Options{!sunday, sunday, !sunday, "1", "2", "3"}));
@@ -149,7 +153,10 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
 // Each step of a save failing in turn: the file keeps its old bytes and no new file is left.
 TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
     struct FaultyOps : FileOps {
-        int failing = 0;  // 1 a short write, 2 the flush, 3 the replace
+        int failing = 0;  // 1 a short write, 2 the flush, 3 the replace, 4 a file that is none
+        PathKind KindOf(const std::string& p) override {
+            return failing == 4 ? PathKind::kFile : FileOps::KindOf(p);
+        }
         bool WriteAll(std::FILE* f, std::string_view bytes) override {
             return FileOps::WriteAll(f, bytes.substr(0, failing == 1 ? 2 : 9)) && failing != 1;
         }
@@ -159,7 +166,7 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
         }
     } ops;
     Write(paths.log, " 1 \r\n");
-    for (ops.failing = 1; ops.failing <= 4; ++ops.failing) {
+    for (ops.failing = 1; ops.failing <= 4; ops.failing += ops.failing == 3 ? 2 : 1) {
         EXPECT_EQ(ErrorOf([&] { WriteFileAtomically(paths.log, " 2 \r\n", "time log file", ops); }),
                   ops.failing == 4
                       ? ""
@@ -168,6 +175,16 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
         EXPECT_EQ(Read(paths.log) + std::to_string(fs::exists(paths.log + ".new")),
                   ops.failing == 4 ? " 2 \r\n0" : " 1 \r\n0");
     }
+    ops.failing = 4;  // read: there is no such file, or it is a folder after all
+    EXPECT_NE(ErrorOf([&] { ReadWholeFile(paths.settings, "x", ops); }).find("could not be opened"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf([&] { ReadWholeFile(dir.string(), "x", ops); }).find("the read failed"),
+              std::string::npos);
+    for (ops.failing = 1; ops.failing <= 2; ++ops.failing)
+        EXPECT_NE(ErrorOf([&] { AppendSession(paths.log, {}, ops); }), "");
+    std::FILE* pipe = popen("cat >/dev/null", "w");  // a pipe cannot be synced to a disk
+    EXPECT_FALSE(SystemFileOps().FlushToDisk(pipe));
+    pclose(pipe);
     EXPECT_NE(ErrorOf([&] { WriteFileAtomically(dir.string(), "", "x"); }).find("Is a directory"),
               std::string::npos);
     EXPECT_NE(ErrorOf([&] {
@@ -225,8 +242,9 @@ TEST_F(FilesTest, HistoryIsAppendedAfterALineCutOffAndRecoversTheSessionInProgre
     SaveSessionInProgress(history.session, a);
     RecoverSessionInProgress(history);
     RecoverSessionInProgress(history);  // nothing left to recover
+    AppendSession(history.history, a);
     const HistoryRead read = LoadHistory(history.history);
-    EXPECT_TRUE(read.sessions == std::vector({a, a}) && read.skippedLines == 1);
+    EXPECT_TRUE(read.sessions == std::vector({a, a, a}) && read.skippedLines == 1);
     EXPECT_TRUE(LoadHistory(history.session).sessions.empty());
     EXPECT_NE(ErrorOf([&] { AppendSession(dir.string(), a); }).find("The history file"),
               std::string::npos);

@@ -22,7 +22,7 @@ TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
         long QueryValue(void* key, const char* name, uint8_t* buffer, uint32_t* size) override {
             EXPECT_TRUE(key == this && std::strcmp(name, "Remote Connection") == 0 && *size == 4);
             if (!value) return kStatusNotFound;
-            if (value->size() > *size) return 234;  // ERROR_MORE_DATA
+            if (value->size() > *size) return std::fill_n(buffer, 4, 1), 234;  // ERROR_MORE_DATA
             std::copy(value->begin(), value->end(), buffer);
             *size = static_cast<uint32_t>(value->size());
             return kStatusSuccess;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/adjust_total.h"
 #include "core/alert.h"
 #include "core/calendar.h"
@@ -48,6 +50,7 @@ TEST(Alert, LimitInForceAndMessageInPlainDigits) {
     EXPECT_EQ(ApplyOptions(state, {false, false, false, "24856", "0", "x"}),
               "The alert limit of \"24856\" days, \"0\" hours and \"x\" minutes is too large. The "
               "largest limit is 2147483647 seconds, for example 24855 days.");
+    EXPECT_EQ(SignedNumberText(-INFINITY), "-inf");  // never in a limit in force: no crash
     for (unsigned c : {48u, 57u, 8u}) EXPECT_TRUE(DaysKeyPasses(c)) << c;  // 0 9 Backspace
     for (unsigned c : {47u, 58u, 97u, 45u, 46u, 7u, 9u}) EXPECT_FALSE(DaysKeyPasses(c)) << c;
 }

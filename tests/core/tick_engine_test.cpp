@@ -37,7 +37,7 @@ class TickEngineTest : public ::testing::Test, public Clock, public TickHost {
     // n ticks stepMs apart with the probe answering `up`, or the answers given.
     void Ticks(std::deque<bool> up, int n = 1, int64_t stepMs = 1000) {
         answers = std::move(up);
-        for (int i = 0; i < n; ++i) ms += stepMs, engine.OnTick();
+        for (int i = 0; i < n; ++i) ms += stepMs, engine->OnTick();
     }
 
     int64_t ms = 1'000'000;
@@ -48,30 +48,33 @@ class TickEngineTest : public ::testing::Test, public Clock, public TickHost {
     std::vector<LogRecord> saved;
     std::vector<SessionRecord> checkpoints, sessions;
     AppState state;
-    TickEngine engine{state, *this, *this};
+    // Made anew as at a start, with the state as loaded.
+    std::optional<TickEngine> engine{std::in_place, state, *this, *this};
 };
 
 }  // namespace
 
+// The labels show the session and the total; down within a tick, the session is counted then
+// ends; up within a tick, nothing is counted and no label written.
 TEST_F(TickEngineTest, LabelsShowTheCountsOnlineAndOffline) {
-    state.sessionSeconds = 59;
     state.totalSeconds = 86399;
-    Ticks({true});
-    EXPECT_EQ(shown, "00:00:01:00 01:00:00:00 60");
-    Ticks({false});
-    EXPECT_EQ(shown, "00:00:00:00 01:00:00:00 0");
-    state.sessionSeconds = 120;
-    Ticks({true, false});  // down within the tick: counted, then the session ends
-    EXPECT_EQ(shown, "00:00:00:00 01:00:00:01 0");
-    shown = "untouched";
-    state.sessionSeconds = 7;
-    Ticks({false, true});  // up within the tick: nothing counted, no label written
-    EXPECT_EQ(shown + std::to_string(state.sessionSeconds), "untouched7");
+    const std::tuple<std::deque<bool>, int32_t, const char*> steps[] = {
+        {{true}, 59, "00:00:01:00 01:00:00:00 60"},
+        {{false}, 60, "00:00:00:00 01:00:00:00 0"},
+        {{true, false}, 120, "00:00:00:00 01:00:00:01 0"},
+        {{false, true}, 7, "untouched 7"}};
+    for (const auto& [probe, session, expected] : steps) {
+        shown = "untouched";
+        state.sessionSeconds = session;
+        Ticks(probe);
+        const std::string untouched = shown + " " + std::to_string(state.sessionSeconds);
+        EXPECT_EQ(shown == "untouched" ? untouched : shown, expected);
+    }
 }
 
 TEST_F(TickEngineTest, CountsTheTimeThatPassedWithHalfIntervalsAtTheEdges) {
     Ticks({true}, 1, 999);  // down within a tick with 999 ms carried: no second made up
-    Ticks({true, true, false}, 1, 0);
+    Ticks({true, false}, 1, 0);
     EXPECT_EQ(state.totalSeconds, 0);
     const struct {
         bool up;
@@ -92,7 +95,7 @@ TEST_F(TickEngineTest, CountsTheTimeThatPassedWithHalfIntervalsAtTheEdges) {
         EXPECT_EQ(state.totalSeconds, step.total) << step.ticks << " x " << step.stepMs;
     }
     ms += 3000;  // asleep, on a clock that went on
-    engine.Resume();
+    engine->Resume();
     Ticks({true}, 1, 0);
     EXPECT_EQ(state.totalSeconds, 941);
 }
@@ -147,6 +150,19 @@ TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay)
     state.options.clearEverySunday = true;
     Ticks({true});
     EXPECT_EQ(state.totalSeconds, 1);
+    state = {{false, true}, 0, 0, 50, CalendarDate{2026, 11, 29}};  // on at start, Sunday missed
+    engine.emplace(state, *this, *this);
+    today = kWednesday;
+    Ticks({false});
+    EXPECT_EQ(state.totalSeconds, 0);
+    state = {{}, 0, 0, 50, {}};  // switched on with none recorded: only the day itself clears
+    engine.emplace(state, *this, *this);
+    Ticks({false});
+    state.options.clearEverySunday = true;
+    Ticks({false});
+    today = {{2026, 12, 14}, 2};
+    Ticks({false});
+    EXPECT_EQ(state.totalSeconds, 50);
 }
 
 TEST_F(TickEngineTest, AlertOnceWhenTheTotalReachesTheLimit) {
@@ -185,6 +201,10 @@ TEST_F(TickEngineTest, OverflowLeavesTheCountsAlone) {
         EXPECT_EQ(*count, INT32_MAX);
         state = {};
     }
+    state.totalSeconds = INT32_MAX - 1;  // the last second of a session still fits
+    Ticks({true}, 1, 500);
+    Ticks({false}, 1, 1000);
+    EXPECT_EQ(state.totalSeconds, INT32_MAX);
 }
 
 TEST_F(TickEngineTest, SavesTheChangingTotalOnceAMinute) {
@@ -194,15 +214,20 @@ TEST_F(TickEngineTest, SavesTheChangingTotalOnceAMinute) {
     Ticks({true}, 479, 925);
     EXPECT_GE(saved.back().total, state.totalSeconds - 60);
     Ticks({false}, 600);
+    EXPECT_EQ(saved.back().total, state.totalSeconds);  // the last change, then nothing
     const size_t saves = saved.size();
+    state.totalSeconds = 5;  // saved by another part of the program: not saved again
+    engine->NoteLogSaved(LogRecordOf(state));
     Ticks({false}, 600);
-    EXPECT_TRUE(saved.size() == saves && saved.back().total == state.totalSeconds);
+    EXPECT_EQ(saved.size(), saves);
 }
 
 TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinute) {
-    Ticks({true}, 150, 925);  // 138.75 s: checkpoints after 60 s and 120 s, with the count then
+    engine->CheckpointSession();  // offline: nothing to checkpoint
+    Ticks({true}, 150, 925);      // 138.75 s: checkpoints after 60 s and 120 s, with the count then
     ASSERT_EQ(checkpoints.size(), 2u);
     EXPECT_EQ(checkpoints[0].start, (LocalTime{kMonday.date, 0, 16, 40, 60}));
+    EXPECT_EQ(checkpoints[0].end, (LocalTime{kMonday.date, 0, 17, 41, 60}));
     EXPECT_EQ(checkpoints[1].seconds, 121);
     state = {};              // "Clear Log" and scheduled clearing do not touch the history
     Ticks({false}, 1, 925);  // with half the last interval and the carry, as the total counts
@@ -211,11 +236,12 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
               (SessionRecord{{kMonday.date, 0, 16, 40, 60}, {kMonday.date, 0, 18, 59, 60}, 139}));
     Ticks({false}, 100);
     EXPECT_EQ(checkpoints.size(), 2u);  // offline: nothing to checkpoint
-    Ticks({true}, 3);  // a second session, checkpointed before sleep, ended by shut-down
-    engine.CheckpointSession();
-    engine.FinishSession();
-    engine.FinishSession();
-    EXPECT_TRUE(checkpoints.back().seconds == 2 && sessions.size() == 2 &&
-                sessions[1].seconds == 2);
-    EXPECT_EQ(engine.CurrentSession(), std::nullopt);
+    Ticks({true}, 61);  // a second session: a checkpoint 60 s after its start, one before sleep
+    EXPECT_EQ(checkpoints.size(), 3u);
+    engine->CheckpointSession();
+    engine->FinishSession();
+    engine->FinishSession();
+    EXPECT_TRUE(checkpoints.back().seconds == 60 && sessions.size() == 2 &&
+                sessions[1].seconds == 60);
+    EXPECT_EQ(engine->CurrentSession(), std::nullopt);
 }
