@@ -5,8 +5,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "win/stats_window_win.h"
-
 std::string ReadFileBytes(const std::string& path) {
     std::ostringstream s;
     s << std::ifstream(path, std::ios::binary).rdbuf();
@@ -18,94 +16,38 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string WindowText(HWND hwnd) {
-    char text[1024] = {};
-    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    char text[1024] = "";
+    GetWindowTextA(hwnd, text, sizeof text);
     return text;
 }
 
-std::string TakeMessageBox(DWORD processId, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 50, Sleep(50)) {
-        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid != processId || !IsWindowVisible(w)) continue;
-            const std::string text = WindowText(w) + "\n" + WindowText(GetDlgItem(w, 0xFFFF));
-            PostMessageA(w, WM_COMMAND, IDOK, 0);
-            return text;
+HWND WindowOf(DWORD pid, const char* cls, const char* caption, bool shown, int ms) {
+    for (int waited = 0; waited <= ms; waited += 20, Sleep(20))
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && (!shown || IsWindowVisible(w))) return w;
         }
-    }
-    return "";
+    return nullptr;
 }
 
-void SetRemoteConnection(std::optional<DWORD> value) {
-    const char* key = "System\\CurrentControlSet\\Services\\RemoteAccess";
-    if (!value) {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
-        return;
-    }
-    HKEY opened;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr);
-    RegSetValueExA(opened, "Remote Connection", 0, REG_DWORD, reinterpret_cast<BYTE*>(&*value),
-                   sizeof(DWORD));
-    RegCloseKey(opened);
+std::string TakeMessageBox(DWORD processId, int timeoutMs) {
+    HWND box = WindowOf(processId, "#32770", nullptr, true, timeoutMs);  // filled in when shown
+    const std::string text = WindowText(box) + "\n" + WindowText(GetDlgItem(box, 0xFFFF));
+    return box && PostMessageA(box, WM_COMMAND, IDOK, 0) ? text : "";
 }
 
-ProgramFiles FilesInUse() {
-    HANDLE probe = CreateFileA("c:\\windows\\tavo-test.tmp", GENERIC_WRITE, 0, nullptr,
-                               CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (probe == INVALID_HANDLE_VALUE)
-        return {PerUserCopy(kSettingsPath), PerUserCopy(kLogPath), true};
-    CloseHandle(probe);
-    return {kSettingsPath, kLogPath, false};
-}
-
-void RemoveProgramFiles() {
-    const ProgramFiles files = FilesInUse();
-    for (const std::string& path : {files.settings, files.log, files.history.history,
-                                    files.history.session, PerUserCopy(kSettingsPath)}) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        RemoveDirectoryA(path.c_str());
-    }
-    const std::string copy = PerUserCopy(kLogPath);
-    DeleteFileA(copy.c_str());
-    RemoveDirectoryA(copy.substr(0, copy.find_last_of('\\')).c_str());
+void SetRemoteConnection(DWORD value) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\RemoteAccess",
+                    "Remote Connection", REG_DWORD, &value, sizeof value);
 }
 
 TimerProcess::TimerProcess() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string exe(path);
-    exe = exe.substr(0, exe.find_last_of('\\')) + "\\OnlineTimer.exe";
+    char command[] = "OnlineTimer.exe";  // found beside the test first
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                   &process_);
-}
-
-TimerProcess::~TimerProcess() {
-    Kill();
-    CloseHandle(process_.hProcess);
-    CloseHandle(process_.hThread);
-}
-
-HWND TimerProcess::Window(const char* cls, const char* caption) const {
-    HWND found = nullptr;
-    WaitFor([&] {
-        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == Id()) return (found = w) != nullptr;
-        }
-        return false;
-    });
-    return found;
+    CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
 }
 
 int TimerProcess::TotalShown() const {
@@ -113,9 +55,4 @@ int TimerProcess::TotalShown() const {
     sscanf(WindowText(GetDlgItem(Stats(), StatsWindow::kTotalLabel)).c_str(), "%d:%d:%d:%d", &d, &h,
            &m, &s);
     return ((d * 24 + h) * 60 + m) * 60 + s;
-}
-
-void TimerProcess::Tray(unsigned mouseMessage) const {
-    PostMessageA(FindWindowExA(Main(), nullptr, "OnlineTimer.TrayIcon", nullptr), WM_MOUSEMOVE, 1,
-                 mouseMessage);
 }
