@@ -39,5 +39,11 @@ if(MINGW)
     target_compile_options(win PRIVATE -ffunction-sections -fdata-sections)
     target_link_options(OnlineTimer PRIVATE -static -s -Wl,--gc-sections)
 endif()
+if(ONLINE_TIMER_TESTS)
+    # Sends messages to the program's windows from outside: tools/screenshots drives it.
+    add_executable(win_send tools/win_send.cpp)
+    target_link_libraries(win_send PRIVATE project_warnings)
+    target_link_options(win_send PRIVATE $<$<BOOL:${MINGW}>:-static>)
+endif()
 
 include(cmake/installer.cmake)

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 
@@ -18,13 +17,10 @@ namespace {
 
 // "number text" of the AppError that f throws, or "" when it throws none.
 template <class F>
-std::string ErrorOf(F f) {
-    try {
-        f();
-    } catch (const AppError& e) {
-        return std::to_string(e.Number()) + " " + e.what();
-    }
-    return "";
+std::string ErrorOf(F f) try {
+    return f(), "";
+} catch (const AppError& e) {
+    return std::to_string(e.Number()) + " " + e.what();
 }
 
 // A folder of its own: the mutation tool runs copies of these tests side by side.
@@ -32,21 +28,15 @@ class FilesTest : public ::testing::Test {
   protected:
     FilesTest() { fs::create_directories(dir); }
     ~FilesTest() override { fs::remove_all(dir); }
-    static void Write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    static std::string Read(const std::string& path) {
+    static void Write(const std::string& p, const std::string& b) { std::ofstream(p) << b; }
+    static std::string Read(const std::string& p) {
         std::ostringstream s;
-        s << std::ifstream(path, std::ios::binary).rdbuf();
-        return s.str();
+        return (s << std::ifstream(p).rdbuf()), s.str();
     }
     const fs::path dir =
         fs::temp_directory_path() /
         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     const DataPaths paths{(dir / "tavo.ini").string(), (dir / "tavo.dat").string()};
-    const std::string advice =
-        ". Check that the file and its folder exist, are not read-only and "
-        "are not in use, then try again.";
 };
 
 }  // namespace
@@ -56,24 +46,19 @@ class FilesTest : public ::testing::Test {
 TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
     const std::string ini = "The settings file \"p\"", dat = "The time log file \"p\" holds \"";
     const std::string iniTail =
-        " Correct the file, or delete it to start again with the default "
-        "options.";
+        " Correct the file, or delete it to start again with the default options.";
     const std::string datTail = " Correct the file, or delete it to start again from a total of 0.";
-    const struct {
-        std::string bytes;
-        std::optional<Options> options;
-        std::optional<LogRecord> record;
-        std::string error;
-    } cases[] = {
-        // clang-format off
+    // The bytes, what they hold as settings or as a log, or the error.
+    const std::tuple<std::string, std::optional<Options>, std::optional<LogRecord>, std::string>
+        cases[] = {
+            // clang-format off
         {"0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n", Options{false, false, false, "0", "0", "0"}, {}, ""},
         {"False\r\nTrue\r\nTrue\r\n1\r\n\r\n30\r\n", Options{false, true, true, "1", "", "30"}, {}, ""},
         {"-1\r\ntrue\r\nFALSE\r\n a \r\n2.5\r\nabc", Options{true, true, false, " a ", "2.5", "abc"}, {}, ""},
         {"5\r0\r1e3\r1\r2\r3\r", Options{true, false, true, "1", "2", "3"}, {}, ""},  // CR only
         {std::string("0\r\n0\r\n0\r\n\xe9\r\n\0x\r\n0\r\n", 19), Options{false, false, false, "\xe9", std::string("\0x", 2), "0"}, {}, ""},
         {"0\r\n0\r\n0\r\n0\r\n0\r\n", {}, {}, "62 " + ini + " ends after 5 of its 6 lines." + iniTail},
-        {"", {}, {}, "62 " + ini + " ends after 0 of its 6 lines." + iniTail},
-        {"0\n0\n0\n0\n0\n0\n", {}, {}, "...ends after 1 of its 6 lines."},
+        {"", {}, {}, "...ends after 0 of its 6 lines."}, {"0\n0\n0\n0\n0\n0\n", {}, {}, "...ends after 1 of its 6 lines."},
         {"0\r\nyes\r\n0\r\n0\r\n0\r\n0\r\n", {}, {}, "13 " + ini + ", line 2 (\"Clear every Sunday\"), holds \"yes\"; expected True, False or a number." + iniTail},
         {"nope\r\n0\r\n0\r\n0\r\n0\r\n0\r\n", {}, {}, "...line 1 (\"Clear Log first of Month\"), holds \"nope\""},
         {"0\r\n0\r\nmaybe\r\n0\r\n0\r\n0\r\n", {}, {}, "...line 3 (\"Alert after:\"), holds \"maybe\""},
@@ -86,34 +71,33 @@ TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
         {" 10 \n\n2026-01-31", {}, LogRecord{10, CalendarDate{2026, 1, 31}}, ""},
         {" 2147483648 \r\n", {}, LogRecord{}, "6 " + dat + "2147483648\", which is outside the range of a total (-2147483648 to 2147483647 seconds)." + datTail},
         {"abc\r\n", {}, LogRecord{}, "13 " + dat + "abc\" where a number of seconds is expected." + datTail},
-        {"   \r\n", {}, LogRecord{}, "13 " + dat + "\" where a number of seconds is expected." + datTail},
+        {"   \r\n", {}, LogRecord{}, "...\"\" where a number of seconds is expected."},
         {" 5 \r\nsoon\r\n", {}, LogRecord{}, "13 " + dat + "soon\" on line 2, where the date of the last scheduled clearing (such as 2026-12-06) is expected." + datTail},
         {" 5 \r\n2026-13-01", {}, LogRecord{}, "...on line 2"}, {" 5 \r\n2026-00-10", {}, LogRecord{}, "...on line 2"},
         {" 5 \r\n2026-12-32", {}, LogRecord{}, "...on line 2"}, {" 5 \r\n2026-12-00", {}, LogRecord{}, "...on line 2"},
         {" 5 \r\n2026-1-011", {}, LogRecord{}, "...on line 2"}, {" 5 \r\n26-12-01", {}, LogRecord{}, "...on line 2"}};
     // clang-format on
-    for (const auto& c : cases) {
-        const std::string error = ErrorOf([&] {
-            if (c.record) {
-                EXPECT_EQ(ParseLog(c.bytes, "p"), *c.record) << c.bytes;
-                EXPECT_EQ(ParseLog(FormatLog(*c.record), "p"), *c.record);
+    for (const auto& [bytes, options, record, expected] : cases) {
+        const std::string error = ErrorOf([&b = bytes, &o = options, &r = record] {
+            if (r) {
+                EXPECT_EQ(ParseLog(b, "p"), *r) << b;
+                EXPECT_EQ(ParseLog(FormatLog(*r), "p"), *r);
             } else {
-                EXPECT_EQ(ParseSettings(c.bytes, "p"), c.options);
-                EXPECT_EQ(ParseSettings(FormatSettings(*c.options), "p"), c.options);
+                EXPECT_EQ(ParseSettings(b, "p"), o);
+                EXPECT_EQ(ParseSettings(FormatSettings(*o), "p"), o);
             }
         });
-        const bool part = c.error.starts_with("...");
-        EXPECT_EQ(part ? error.find(c.error.substr(3)) != std::string::npos : error == c.error,
-                  true)
+        const bool part = expected.starts_with("...");
+        EXPECT_TRUE(part ? error.find(expected.substr(3)) != std::string::npos : error == expected)
             << error;
     }
     EXPECT_EQ(FormatLog({-1, CalendarDate{2026, 3, 1}}) + FormatLog({}),
               "-1 \r\n2026-03-01\r\n 0 \r\n");
 }
 
+// Every option and both lines of the log loaded and saved; a start that fails writes nothing.
 TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenItFails) {
-    Write(paths.settings, "");  // an empty file is treated as a missing one
-    Write(paths.log, "");
+    Write(paths.settings, ""), Write(paths.log, "");  // an empty file is treated as a missing one
     AppState state;
     state.totalSeconds = 5;
     LoadState(state, paths);
@@ -122,14 +106,11 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
     for (const bool sunday : {true, false}) {
         Write(paths.settings,
               sunday ? "0\r\nTrue\r\n0\r\n1\r\n2\r\n3\r\n" : "True\r\n0\r\n-1\r\n1\r\n2\r\n3\r\n");
-        Write(paths.log, sunday ? "7" : " 3600 \r\n2026-12-06\r\n");
-        LoadState(state, paths);
-        EXPECT_EQ(state.totalSeconds, sunday ? 7 : 3600);
         Write(paths.log, " 3600 \r\n2026-12-06\r\n");
         LoadState(state, paths);
-        EXPECT_EQ(state.options, (Options{!sunday, sunday, !sunday, "1", "2", "3"}));
-        EXPECT_EQ(LogRecordOf(state), (LogRecord{3600, CalendarDate{2026, 12, 6}}));
-        EXPECT_EQ(state.alertLimitSeconds, 93780);
+        EXPECT_TRUE(state.options == (Options{!sunday, sunday, !sunday, "1", "2", "3"}) &&
+                    LogRecordOf(state) == (LogRecord{3600, CalendarDate{2026, 12, 6}}) &&
+                    state.alertLimitSeconds == 93780);
         state.totalSeconds = -42;
         SaveState(state, paths);
         EXPECT_EQ(Read(paths.settings) + Read(paths.log),
@@ -145,9 +126,6 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
         EXPECT_EQ(Read(paths.settings) + Read(paths.log), std::string(settings) + log);
         EXPECT_EQ(fs::exists(paths.settings) + fs::exists(paths.log), 1);
     }
-    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(dir.string(), "time log file"); }),
-              "75 The time log file \"" + dir.string() +
-                  "\" could not be read: a folder stands where the file should be" + advice);
 }
 
 // Each step of a save failing in turn: the file keeps its old bytes and no new file is left.
@@ -166,6 +144,9 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
         }
     } ops;
     Write(paths.log, " 1 \r\n");
+    const std::string advice =
+        ". Check that the file and its folder exist, are not read-only and are not in use, then "
+        "try again.";
     for (ops.failing = 1; ops.failing <= 4; ops.failing += ops.failing == 3 ? 2 : 1) {
         EXPECT_EQ(ErrorOf([&] { WriteFileAtomically(paths.log, " 2 \r\n", "time log file", ops); }),
                   ops.failing == 4
@@ -175,22 +156,23 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
         EXPECT_EQ(Read(paths.log) + std::to_string(fs::exists(paths.log + ".new")),
                   ops.failing == 4 ? " 2 \r\n0" : " 1 \r\n0");
     }
-    ops.failing = 4;  // read: there is no such file, or it is a folder after all
-    EXPECT_NE(ErrorOf([&] { ReadWholeFile(paths.settings, "x", ops); }).find("could not be opened"),
-              std::string::npos);
-    EXPECT_NE(ErrorOf([&] { ReadWholeFile(dir.string(), "x", ops); }).find("the read failed"),
-              std::string::npos);
-    for (ops.failing = 1; ops.failing <= 2; ++ops.failing)
-        EXPECT_NE(ErrorOf([&] { AppendSession(paths.log, {}, ops); }), "");
+    const auto error = [&](auto f, const std::string& part) {
+        EXPECT_NE(ErrorOf(f).find(part), std::string::npos) << part;
+    };
+    error([&] { ReadWholeFile(dir.string(), "time log file"); },
+          "75 The time log file \"" + dir.string() +
+              "\" could not be read: a folder stands where the file should be" + advice);
+    ops.failing = 4;  // there is no such file, or it is a folder after all
+    error([&] { ReadWholeFile(paths.settings, "x", ops); }, "could not be opened");
+    error([&] { ReadWholeFile(dir.string(), "x", ops); }, "the read failed");
+    for (ops.failing = 1; ops.failing <= 3; ++ops.failing)  // 3: a folder where it should be
+        error([&] { AppendSession(ops.failing < 3 ? paths.log : dir.string(), {}, ops); },
+              "The history file");
     std::FILE* pipe = popen("cat >/dev/null", "w");  // a pipe cannot be synced to a disk
     EXPECT_FALSE(SystemFileOps().FlushToDisk(pipe));
     pclose(pipe);
-    EXPECT_NE(ErrorOf([&] { WriteFileAtomically(dir.string(), "", "x"); }).find("Is a directory"),
-              std::string::npos);
-    EXPECT_NE(ErrorOf([&] {
-                  WriteFileAtomically((dir / "no" / "f").string(), "", "x");
-              }).find("No such file"),
-              std::string::npos);
+    error([&] { WriteFileAtomically(dir.string(), "", "x"); }, "Is a directory");
+    error([&] { WriteFileAtomically((dir / "no" / "f").string(), "", "x"); }, "No such file");
 }
 
 // A file a user may not write is used from a per-user copy, as Windows does for old programs;
@@ -206,11 +188,10 @@ TEST(DataPaths, FollowThePerUserCopiesLikeWindowsDoes) {
             return copyWorks && files.insert(to).second;
         }
     };
-    const struct {
-        std::set<std::string> files, readOnly;
-        bool copyWorks;
-        const char* expected;  // the paths in use | the files | the folders made
-    } cases[] = {
+    using Files = std::set<std::string>;
+    // The files there, those read-only, whether a copy works; the paths in use | the files | the
+    // folders made.
+    const std::tuple<Files, Files, bool, const char*> cases[] = {
         // clang-format off
         {{}, {}, true, "s l | |"}, {{"s", "l"}, {}, true, "s l | l s |"},  // writable: as they are
         {{}, {"s", "l"}, true, "us ul | | ul us"},  // a standard user's first start: folders made
@@ -219,15 +200,15 @@ TEST(DataPaths, FollowThePerUserCopiesLikeWindowsDoes) {
         {{"s", "l", "ul"}, {}, true, "s ul | l s ul |"},  // once there, a copy is used
         {{"s", "l", "us"}, {"s", "l"}, true, "us ul | l s us | ul"}};  // a deleted one: from 0
     // clang-format on
-    for (const auto& c : cases) {
+    for (const auto& [files, readOnly, copyWorks, expected] : cases) {
         FakeFs fs;
-        fs.files = c.files, fs.readOnly = c.readOnly, fs.copyWorks = c.copyWorks;
+        fs.files = files, fs.readOnly = readOnly, fs.copyWorks = copyWorks;
         const DataPaths p = ResolveDataPaths({"s", "l"}, {"us", "ul"}, fs);
         std::string after = p.settings + " " + p.log + " |";
         for (const std::string& f : fs.files) after += " " + f;
         after += " |";
         for (const std::string& f : fs.folders) after += " " + f;
-        EXPECT_EQ(after, c.expected);
+        EXPECT_EQ(after, expected);
     }
     FakeFs none;
     EXPECT_EQ(ResolveDataPaths({"s", "l"}, {"", ""}, none).log, "l");  // no per-user folder known
@@ -246,6 +227,4 @@ TEST_F(FilesTest, HistoryIsAppendedAfterALineCutOffAndRecoversTheSessionInProgre
     const HistoryRead read = LoadHistory(history.history);
     EXPECT_TRUE(read.sessions == std::vector({a, a, a}) && read.skippedLines == 1);
     EXPECT_TRUE(LoadHistory(history.session).sessions.empty());
-    EXPECT_NE(ErrorOf([&] { AppendSession(dir.string(), a); }).find("The history file"),
-              std::string::npos);
 }

@@ -1,6 +1,11 @@
+// What the Windows tests and the timer driver share: files, windows and the real program.
 #pragma once
 #include <windows.h>
 
+#include <shlobj.h>
+
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "store/data_path.h"
@@ -12,14 +17,18 @@
 #include "win/history_window_win.h"
 #include "win/stats_window_win.h"
 
-std::string ReadFileBytes(const std::string& path);  // "" when there is no such file
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string WindowText(HWND hwnd);  // also of a control of another process
-// The process's top-level window of this class and caption (shown, if asked), once there is one.
-HWND WindowOf(DWORD pid, const char* cls, const char* caption, bool shown = false, int ms = 10000);
-// Waits for a message box of the process, closes it and returns "caption\ntext" ("" if none came).
-std::string TakeMessageBox(DWORD processId, int timeoutMs = 10000);
-void SetRemoteConnection(DWORD value);  // what the program reads as the state of the connection
+inline std::string ReadFileBytes(const std::string& path) {  // "" when there is no such file
+    std::ostringstream s;
+    return (s << std::ifstream(path, std::ios::binary).rdbuf()), s.str();
+}
+inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    SHCreateDirectoryExA(nullptr, path.substr(0, path.find_last_of('\\')).c_str(), nullptr);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+inline std::string WindowText(HWND hwnd) {  // also of a control of another process
+    char text[1024] = "";
+    return GetWindowTextA(hwnd, text, sizeof text), text;
+}
 inline bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -29,11 +38,42 @@ bool WaitFor(Condition condition, int timeoutMs = 10000) {
         if (condition()) return true;
     return condition();
 }
+// The process's top-level window of this class and caption (shown, if asked), once there is one.
+inline HWND WindowOf(DWORD pid, const char* cls, const char* caption, bool shown = false,
+                     int ms = 10000) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == pid && (!shown || IsWindowVisible(w))) return (found = w) != nullptr;
+            }
+            return false;
+        },
+        ms);
+    return found;
+}
+// Waits for a message box of the process, closes it and returns "caption\ntext" ("" if none came).
+inline std::string TakeMessageBox(DWORD processId, int timeoutMs = 10000) {
+    HWND box = WindowOf(processId, "#32770", nullptr, true, timeoutMs);  // filled in when shown
+    const std::string text = WindowText(box) + "\n" + WindowText(GetDlgItem(box, 0xFFFF));
+    return box && PostMessageA(box, WM_COMMAND, IDOK, 0) ? text : "";
+}
+inline void SetRemoteConnection(DWORD value) {  // what the program reads as the connection's state
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\RemoteAccess",
+                    "Remote Connection", REG_DWORD, &value, sizeof value);
+}
 
 // The real program, started as a user would start it, killed if a test leaves it running.
 class TimerProcess {
   public:
-    TimerProcess();
+    TimerProcess() {
+        char command[] = "OnlineTimer.exe";  // found beside the test first
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+    }
     ~TimerProcess() { Kill(), CloseHandle(pi_.hProcess), CloseHandle(pi_.hThread); }
     HANDLE Handle() const { return pi_.hProcess; }
     bool WaitForExit() const { return WaitForSingleObject(pi_.hProcess, 15000) == WAIT_OBJECT_0; }
@@ -45,7 +85,12 @@ class TimerProcess {
     HWND Main() const { return Window("OnlineTimer.Main"); }
     HWND Tray() const { return FindWindowExA(Main(), nullptr, "OnlineTimer.TrayIcon", nullptr); }
     HWND Stats() const { return Window(kFormClass, "Stats"); }  // once start-up is over
-    int TotalShown() const;
+    int TotalShown() const {
+        int d = 0, h = 0, m = 0, s = 0;
+        sscanf(WindowText(GetDlgItem(Stats(), StatsWindow::kTotalLabel)).c_str(), "%d:%d:%d:%d", &d,
+               &h, &m, &s);
+        return ((d * 24 + h) * 60 + m) * 60 + s;
+    }
     void Post(UINT msg, WPARAM wParam = 0) const { PostMessageA(Main(), msg, wParam, 0); }
     void Menu(int id) const { Post(WM_COMMAND, static_cast<WPARAM>(id)); }
     void Click(const char* form, int id) const {
