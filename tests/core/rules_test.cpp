@@ -10,6 +10,7 @@
 #include "core/calendar.h"
 #include "core/dialup_probe.h"
 #include "core/duration_text.h"
+#include "core/history.h"
 #include "core/number_value.h"
 #include "core/tray_click.h"
 
@@ -23,24 +24,19 @@ TEST(NumberValue, LeadingNumberOfTextWholeNumberAndRounding) {
         {"&H10", 16, 4}, {"&hff", 255, 4}, {"&HAF", 175, 4}, {"&HaFg", 175, 4}, {"&O17", 15, 4},
         {"&o78", 7, 3}, {"&H", 0, 0}, {"&", 0, 0}, {"&x0", 0, 0}, {"&Hzz", 0, 0}, {"2.5", 2.5, 3},
         {".5", 0.5, 2}, {"5.", 5, 2}, {"5.x", 5, 2}, {".", 0, 0}, {"-.25x", -.25, 4}, {"07", 7, 2},
-        {"--1", 0, 0}, {"1,5", 1, 1}, {"-", 0, 0}, {"1.2.3", 1.2, 3}, {"9e999", INFINITY, 5},
-        {"1e-999", 0, 6},
-    };
+        {"--1", 0, 0}, {"1,5", 1, 1}, {"-", 0, 0}, {"1.2.3", 1.2, 3}, {"9e999", INFINITY, 5}, {"1e-999", 0, 6}};
     // clang-format on
     for (const auto& [text, value, length] : cases) {
         const LeadingNumber n = ParseLeadingNumber(text);
         EXPECT_TRUE(n.value == value && n.length == length) << text;
     }
-    EXPECT_EQ(WholeNumber(" -1 "), -1);
-    EXPECT_EQ(WholeNumber("&H1f"), 31);
-    for (const char* text : {"5abc", "yes", "", "   ", "1e", "&H"})
-        EXPECT_EQ(WholeNumber(text), std::nullopt) << text;
+    EXPECT_TRUE(WholeNumber(" -1 ") == -1 && WholeNumber("&H1f") == 31);
+    for (const char* text : {"5abc", "yes", "", "   ", "1e", "&H"}) EXPECT_FALSE(WholeNumber(text));
     // Rounded half to even, within the 32-bit range.
-    const std::optional<int32_t> none;
-    EXPECT_EQ(RoundToInt32(2147483647.4), INT32_MAX);
-    EXPECT_EQ(RoundToInt32(-2147483648.5), INT32_MIN);
+    EXPECT_TRUE(RoundToInt32(2147483647.4) == INT32_MAX &&
+                RoundToInt32(-2147483648.5) == INT32_MIN);
     for (const double out : {2147483647.5, -2147483649.0, double(NAN), double(INFINITY)})
-        EXPECT_EQ(RoundToInt32(out), none) << out;
+        EXPECT_FALSE(RoundToInt32(out)) << out;
 }
 
 TEST(FormatDuration, DaysHoursMinutesSecondsAndNegativeParts) {
@@ -48,8 +44,7 @@ TEST(FormatDuration, DaysHoursMinutesSecondsAndNegativeParts) {
     const std::pair<int32_t, const char*> cases[] = {
         {0, "00:00:00:00"}, {59, "00:00:00:59"}, {3661, "00:01:01:01"}, {86399, "00:23:59:59"},
         {86400, "01:00:00:00"}, {8640000, "100:00:00:00"}, {INT32_MAX, "24855:03:14:07"},
-        {-1, "00:00:00:-1"}, {-65, "00:00:-1:-5"}, {-3725, "00:-1:-62:-5"},
-        {INT32_MIN, "-24855:-596523:-35791394:-8"}};
+        {-1, "00:00:00:-1"}, {-65, "00:00:-1:-5"}, {-3725, "00:-1:-62:-5"}, {INT32_MIN, "-24855:-596523:-35791394:-8"}};
     // clang-format on
     for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatDuration(seconds), text) << seconds;
 }
@@ -65,10 +60,9 @@ TEST(Alert, LimitInForceAndMessageInPlainDigits) {
         {"07", "abc", "2.5", 604950, "7 days, 0 hours, and 2.5"}, {"0", "0", "0.375", 22, "0 days, 0 hours, and 0.375"},
         {"0.0000001", "123456.75", "0.1", 444444306, "0.0000001 days, 123456.75 hours, and 0.1"},
         {"0", "1.23456789012345678", "-0.5", 4414, "0 days, 1.23456789012346 hours, and-0.5"},
-        {"24855", "", "", 2147472000, "24855 days, 0 hours, and 0"},
+        {"24855", "", "", 2147472000, "24855 days, 0 hours, and 0"}, {"1e400", "", "", {}, ""}, {"-24856", "", "", {}, ""},
         {"1e15", "-2.4e16", "", 0, "1000000000000000 days,-24000000000000000 hours, and 0"},
-        {"24856", "", "", {}, ""}, {"", "596524", "", {}, ""}, {"", "", "35791395", {}, ""},
-        {"1e400", "", "", {}, ""}, {"-24856", "", "", {}, ""}};  // clang-format on
+        {"24856", "", "", {}, ""}, {"", "596524", "", {}, ""}, {"", "", "35791395", {}, ""}};  // clang-format on
     for (const auto& [days, hours, minutes, limit, amounts] : cases) {
         const Options options{false, false, true, days, hours, minutes};
         AppState state;
@@ -84,8 +78,8 @@ TEST(Alert, LimitInForceAndMessageInPlainDigits) {
               "The alert limit of \"24856\" days, \"0\" hours and \"x\" minutes is too large. The "
               "largest limit is 2147483647 seconds, for example 24855 days.");
     EXPECT_EQ(SignedNumberText(-INFINITY), "-inf");  // never in a limit in force: no crash
-    for (unsigned c : {48u, 57u, 8u}) EXPECT_TRUE(DaysKeyPasses(c)) << c;  // 0 9 Backspace
-    for (unsigned c : {47u, 58u, 97u, 45u, 46u, 7u, 9u}) EXPECT_FALSE(DaysKeyPasses(c)) << c;
+    for (unsigned c : {48u, 57u, 8u, 47u, 58u, 97u, 45u, 46u, 7u, 9u})  // 0 9 Backspace pass
+        EXPECT_EQ(DaysKeyPasses(c), c == 48 || c == 57 || c == 8) << c;
 }
 
 TEST(AdjustedTotal, AddRoundsEachAmountSubtractRoundsTheResultOrSaysWhatIsTooLarge) {
@@ -102,9 +96,8 @@ TEST(AdjustedTotal, AddRoundsEachAmountSubtractRoundsTheResultOrSaysWhatIsTooLar
         {100, "", "", "", Subtract, 100}, {100, "1", "2", "3", Add, 93880}, {-5, "", "", "", Add, -5},
         {0, "24855", "", "", Add, 2147472000}, {0, "-24855", "", "", Add, -2147472000},
         {0, "", "2.5", "", Add, 7200}, {0, "", "3.5", "", Add, 14400}, {0, "1.5", "", "", Subtract, -129600},
-        {100, "", "", "0.25", Subtract, 85}, {0, "12abc", "", "abc", Add, 1036800},
+        {100, "", "", "0.25", Subtract, 85}, {0, "12abc", "", "abc", Add, 1036800}, {INT32_MIN + 60, "", "", "-1", Add, INT32_MIN},
         {INT32_MIN, "", "", "-0.4", Subtract, INT32_MIN + 24}, {INT32_MAX - 60, "", "", "1", Add, INT32_MAX},
-        {INT32_MIN + 60, "", "", "-1", Add, INT32_MIN},
         {0, "24856", "", "", Add, "The days amount \"24856\"" + big + "24855 days" + at},
         {0, "-24856", "", "", Add, "The days amount \"-24856\"" + big + "24855 days" + at},
         {0, "", "596524", "", Add, "The hours amount \"596524\"" + big + "596523 hours" + at},
@@ -128,18 +121,13 @@ TEST(TrayClicks, DoubleClickTogglesRightClickOpensTheMenuOneAtATime) {
     using enum TrayAction;
     EXPECT_EQ(acted,
               (std::vector{None, None, None, ToggleStats, None, OpenMenu, None, ToggleStats}));
-    AppState state;
-    EXPECT_TRUE(::ToggleStats(state, false) && state.statsShown);
-    EXPECT_FALSE(::ToggleStats(state, true) || state.statsShown);
 }
 
 // Days counted from 1970-01-01 over leap centuries, and each of 3,200 years' days after the last.
 TEST(Calendar, DayNumbersOverWholeErasBothWays) {
-    for (const auto& [date, day] : {std::pair{CalendarDate{1970, 1, 1}, 0},
-                                    {{2000, 2, 29}, 11016},
-                                    {{2100, 3, 1}, 47541},
-                                    {{1600, 2, 29}, -135081},
-                                    {{-1, 12, 31}, -719529}})
+    // clang-format off
+    for (const auto& [date, day] : {std::pair{CalendarDate{1970, 1, 1}, 0}, {{2000, 2, 29}, 11016},
+         {{2100, 3, 1}, 47541}, {{1600, 2, 29}, -135081}, {{-1, 12, 31}, -719529}})  // clang-format on
         EXPECT_TRUE(DayNumber(date) == day && DateOfDay(day) == date) << day;
     CalendarDate last = DateOfDay(-900000);
     for (int64_t day = -899999; day < 300000; ++day) {
@@ -157,7 +145,7 @@ TEST(Calendar, DayNumbersOverWholeErasBothWays) {
 TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
     struct FakeRegistry : RegistryApi {
         long openStatus = kStatusSuccess;
-        std::optional<std::vector<uint8_t>> value;
+        std::optional<std::string> value;  // its bytes
         int open = 0;
         long OpenKey(const char* subkey, void** key) override {
             EXPECT_STREQ(subkey, "System\\CurrentControlSet\\Services\\RemoteAccess");
@@ -168,22 +156,19 @@ TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
             EXPECT_TRUE(key == this && std::strcmp(name, "Remote Connection") == 0 && *size == 4);
             if (!value) return kStatusNotFound;
             if (value->size() > *size) return std::fill_n(buffer, 4, 1), 234;  // ERROR_MORE_DATA
-            *size = static_cast<uint32_t>(std::copy(value->begin(), value->end(), buffer) - buffer);
+            *size = static_cast<uint32_t>(value->copy(reinterpret_cast<char*>(buffer), 4));
             return kStatusSuccess;
         }
         void CloseKey(void* key) override { open -= key == this; }
     };
-    using Bytes = std::optional<std::vector<uint8_t>>;
+    using namespace std::string_literals;
     // The status of opening the key, the value, what the connections say, what the probe says.
-    const std::tuple<long, Bytes, bool, bool> cases[] = {
+    const std::tuple<long, std::optional<std::string>, bool, bool> cases[] = {
         // clang-format off
-        {0, Bytes{{1, 0, 0, 0}}, false, true}, {0, Bytes{{0, 0, 0, 0}}, true, false},
-        {0, Bytes{{0, 0, 0, 1}}, false, true}, {0, Bytes{{7}}, false, true},
-        {0, Bytes{{0}}, true, false}, {0, Bytes{{1, 0, 0, 0, 0}}, true, false},
-        {0, Bytes{std::vector<uint8_t>{}}, true, false}, {0, std::nullopt, true, true},
-        {0, std::nullopt, false, false}, {2, Bytes{{0}}, true, true},
-        {5, Bytes{{1, 0, 0, 0}}, true, false},
-    };
+        {0, "\1\0\0\0"s, false, true}, {0, "\0\0\0\0"s, true, false}, {0, "\0\0\0\1"s, false, true},
+        {0, "\7"s, false, true}, {0, "\0"s, true, false}, {0, "\1\0\0\0\0"s, true, false}, {0, ""s, true, false},
+        {0, std::nullopt, true, true}, {0, std::nullopt, false, false}, {2, "\0"s, true, true},
+        {5, "\1\0\0\0"s, true, false}};
     // clang-format on
     for (const auto& [openStatus, value, connections, connected] : cases) {
         FakeRegistry registry;
@@ -192,4 +177,66 @@ TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
             << openStatus << " " << (value ? value->size() : 0);
         EXPECT_EQ(registry.open, 0);
     }
+}
+
+TEST(LocalTime, IsoTextWithTheOffsetBothWays) {
+    for (const int offset : {-840, -270, -1, 0, 59, 840})
+        EXPECT_EQ(ParseLocalTime(FormatLocalTime({{2024, 2, 29}, 4, 5, 6, offset})),
+                  (LocalTime{{2024, 2, 29}, 4, 5, 6, offset}));
+    EXPECT_EQ(FormatLocalTime({{2026, 3, 9}, 4, 5, 6, -270}) + FormatLocalTime({{1, 1, 1}}),
+              "2026-03-09T04:05:06-04:300001-01-01T00:00:00+00:00");
+    for (const char* bad :
+         {"2026-02-29T00:00:00+01:00", "2026-13-01T00:00:00+01:00", "2026-12-00T00:00:00+01:00",
+          "2026-12-07T24:00:00+01:00", "2026-12-07T12:60:00+01:00", "2026-12-07T12:00:60+01:00",
+          "2026-12-07T12:00:00+14:01", "2026-12-07T12:00:00-14:01", "2026-12-07 12:00:00+01:00",
+          "2026-12-07T12:00:00+0100", "2026-12-07T12:00:0x+01:00", "2026-12-07T12:00:00*01:00",
+          "X026-12-07T12:00:00+01:00", "2026-12-07T12:00:/0+01:00"})
+        EXPECT_EQ(ParseLocalTime(bad), std::nullopt) << bad;
+}
+
+// A session may end up to an hour before it began (summer time ended) and last up to 400 days.
+TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
+    const std::string t = "2026-12-07T10:00:00+01:00,", u = "2026-10-25T02:50:00+02:00,";
+    const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200",
+                                u + "2026-10-25T01:50:00+01:00,34560000",
+                                t + "2028-01-11T10:00:00+01:00,1"};
+    // clang-format off
+    const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-5", "garbage", "start,end,seconds",
+        u + "2026-10-25T01:49:59+01:00,1", t + "2028-01-11T10:00:01+01:00,1",
+        t + "2026-12-07T10:20:00+01:00,34560001", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5"};
+    // clang-format on
+    std::string bytes = good[0] + "\r\n";  // no header: a line like any other
+    for (const std::string& line : bad) bytes += line + "\n";
+    for (const std::string& line : good) bytes += line + "\r\n";
+    const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
+    ASSERT_EQ(read.sessions.size(), 4u);
+    EXPECT_TRUE(read.skippedLines == 8 && read.sessions[2].seconds == 34560000);
+    EXPECT_EQ(FormatSessionLine(read.sessions[0]), good[0]);
+    EXPECT_EQ(ParseHistory("start,end,seconds\n").skippedLines, 0);
+}
+
+TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
+    UsageTable table;
+    // 23:00 to 02:00 over a month's end, with half an hour asleep: 3:1 by clock time.
+    // clang-format off
+    for (const auto& [start, end, seconds] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000},
+         {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1},
+         {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0}})  // clang-format on
+        table.Add({*ParseLocalTime(start), *ParseLocalTime(end), seconds});
+    using D = DatedUsage;
+    EXPECT_EQ(table.RecentDays(31),
+              (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {6010, 2}},
+                           D{{2026, 11, 30}, {3000, 1}}, D{{2026, 10, 25}, {1, 1}}}));
+    EXPECT_EQ(table.RecentDays(1).size(), 1u);
+    EXPECT_EQ(table.RecentMonths(24),
+              (std::vector{D{{2026, 12, 1}, {20410, 4}}, D{{2026, 11, 1}, {3000, 1}},
+                           D{{2026, 10, 1}, {1, 1}}}));
+    EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3000, 6010, 0}));
+    table.Add({*ParseLocalTime("2026-12-31T23:59:59+01:00"),
+               *ParseLocalTime("2027-01-02T00:00:01+01:00"), 86402});
+    EXPECT_EQ(table.DailySeconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
+    EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1}}));
+    EXPECT_EQ(DaysAsCsv({{{2026, 12, 7}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}),
+              "date,online time,seconds,sessions\r\n2026-12-07,1000:00:00,3600000,3\r\n"
+              "2026-01-05,999:43:20,3599000,1\r\n");
 }

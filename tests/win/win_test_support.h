@@ -41,18 +41,13 @@ bool WaitFor(Condition condition, int timeoutMs = 10000) {
 // The process's top-level window of this class and caption (shown, if asked), once there is one.
 inline HWND WindowOf(DWORD pid, const char* cls, const char* caption, bool shown = false,
                      int ms = 10000) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                if (owner == pid && (!shown || IsWindowVisible(w))) return (found = w) != nullptr;
-            }
-            return false;
-        },
-        ms);
-    return found;
+    for (int waited = 0; waited <= ms; waited += 20, Sleep(20))
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && (!shown || IsWindowVisible(w))) return w;
+        }
+    return nullptr;
 }
 // Waits for a message box of the process, closes it and returns "caption\ntext" ("" if none came).
 inline std::string TakeMessageBox(DWORD processId, int timeoutMs = 10000) {
