@@ -106,11 +106,11 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
         EXPECT_TRUE(state.options == (Options{!sunday, sunday, !sunday, "1", "2", "3"}) &&
                     LogRecordOf(state) == (LogRecord{3600, CalendarDate{2026, 12, 6}}) &&
                     state.alertLimitSeconds == 93780);
-        state.totalSeconds = -42;
+        state.totalSeconds = -1;
         SaveState(state, paths);
         EXPECT_EQ(Read(paths.settings) + Read(paths.log),
                   (sunday ? "False\r\nTrue\r\nFalse" : "True\r\nFalse\r\nTrue") +
-                      std::string("\r\n1\r\n2\r\n3\r\n-42 \r\n2026-12-06\r\n"));
+                      std::string("\r\n1\r\n2\r\n3\r\n-1 \r\n2026-12-06\r\n"));
     }
     for (const auto& [settings, log] :
          {std::pair{"", "abc"}, {"0\r\n0\r\n0\r\n24856\r\n0\r\n0\r\n", ""}}) {

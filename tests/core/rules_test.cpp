@@ -222,7 +222,7 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     for (const auto& [start, end, seconds] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000},
          {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1},
          {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0}})  // clang-format on
-        table.Add({*ParseLocalTime(start), *ParseLocalTime(end), seconds});
+        table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds});
     using D = DatedUsage;
     EXPECT_EQ(table.RecentDays(31),
               (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {6010, 2}},
@@ -232,8 +232,8 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
               (std::vector{D{{2026, 12, 1}, {20410, 4}}, D{{2026, 11, 1}, {3000, 1}},
                            D{{2026, 10, 1}, {1, 1}}}));
     EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3000, 6010, 0}));
-    table.Add({*ParseLocalTime("2026-12-31T23:59:59+01:00"),
-               *ParseLocalTime("2027-01-02T00:00:01+01:00"), 86402});
+    table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(),
+               ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402});
     EXPECT_EQ(table.DailySeconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
     EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1}}));
     EXPECT_EQ(DaysAsCsv({{{2026, 12, 7}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}),
