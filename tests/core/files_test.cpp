@@ -113,8 +113,8 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
                       std::string("\r\n1\r\n2\r\n3\r\n-1 \r\n2026-12-06\r\n"));
     }
     for (const auto& [settings, log] :
-         {std::pair{"", "abc"}, {"0\r\n0\r\n0\r\n24856\r\n0\r\n0\r\n", ""}}) {
-        Write(paths.settings, settings), Write(paths.log, log);  // one of them empty, as if missing
+         {std::pair{"", "x"}, {"0\r\n0\r\n0\r\n24856\r\n0\r\n0\r\n", ""}}) {
+        Write(paths.settings, settings), Write(paths.log, log);  // one empty, as if missing
         EXPECT_NE(ErrorOf([&] { LoadState(state, paths); }), "");
         EXPECT_EQ(Read(paths.settings) + Read(paths.log), std::string(settings) + log);
     }
