@@ -1,0 +1,112 @@
+// The windows, made in this process and driven by messages.
+#include <gtest/gtest.h>
+
+#include "win_test_support.h"
+
+#include <commctrl.h>
+
+#include <future>
+
+using C = ConfigDialog;
+
+class FormsTest : public ::testing::Test {
+  protected:
+    // The text of the message box the click shows within ms, if any; the box is closed.
+    static std::string Click(Form& form, int id, int ms = 0) {
+        auto box = std::async(std::launch::async, TakeMessageBox, GetCurrentProcessId(), ms);
+        return SendMessageA(form.Item(id), BM_CLICK, 0, 0), box.get();
+    }
+    AppState state;
+    const std::string ini = std::string(std::getenv("TEMP")) + "\\forms-test.ini";
+    std::string log = "c:\\no-such-folder\\tavo.dat";  // a folder that is not there
+    HistoryPaths paths{ini + ".csv", ini + ".session"};
+    StatsWindow stats{nullptr};
+    AlertWindow alert{state.options, nullptr};
+    ConfigDialog config{state, ini, nullptr};
+    AdjustDialog adjust{state, nullptr};
+    ClearDialog clear{state, [this](const LogRecord& r) { SaveLogTotal(r, log); }, nullptr};
+    AboutBox about{nullptr};
+    HistoryWindow history{paths, nullptr};
+};
+
+TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
+    state.options = {false, false, true, "", "2", "x"}, config.Show();
+    for (char c : std::string("1a2-. \x16\b3456789"))  // digits and backspace, at most five
+        SendMessageA(config.Item(C::kDaysBox), WM_CHAR, static_cast<unsigned char>(c), 1);
+    EXPECT_EQ(config.Text(C::kDaysBox), "13456");
+    config.SetText(C::kDaysBox, "24856");  // refused, and the dialog stays open
+    EXPECT_TRUE(Contains(Click(config, C::kOk, 5000), "for example 24855 days"));
+    config.SetText(C::kDaysBox, "1"), Click(config, C::kClearEverySunday);
+    Click(config, C::kOkAndSave);
+    EXPECT_EQ(ReadFileBytes(ini) + std::to_string(state.alertLimitSeconds),
+              "False\r\nTrue\r\nTrue\r\n1\r\n2\r\nx\r\n93600");
+    state.totalSeconds = 500, state.lastScheduledClear = CalendarDate{2026, 12, 6}, clear.Show();
+    const std::string failed = Click(clear, ClearDialog::kOk, 5000);
+    EXPECT_TRUE(Contains(failed, "tavo.dat\" could not be written") && state.totalSeconds == 500 &&
+                Contains(failed, "The log was not emptied."));
+    log = ini + ".dat", Click(clear, ClearDialog::kOk);
+    EXPECT_TRUE(ReadFileBytes(log) == " 0 \r\n2026-12-06\r\n" && state.totalSeconds == 0 &&
+                !clear.IsVisible() && !config.IsLoaded());
+    stats.ShowCounts("00:00:00:01", "100:00:00:00"), SendMessageA(stats.Hwnd(), WM_CLOSE, 0, 0);
+    stats.Show(), stats.ShowCounts("00:00:00:01", "100:00:00:00");  // anew before the next tick
+    EXPECT_EQ(stats.Text(StatsWindow::kSessionLabel) + stats.Text(StatsWindow::kTotalLabel),
+              "00:00:00:01100:00:00:00");
+    // A session over midnight and a line that cannot be read: a month's row, and the line counted.
+    WriteFileBytes(paths.history,
+                   "2026-12-06T23:00:00+01:00,2026-12-07T01:00:00+01:00,7200\r\n?\r\n");
+    history.Open(), history.Refresh({}, {{2026, 12, 7}, 12, 0, 0, 60});
+    char row[64];
+    ListView_GetItemText(history.Item(HistoryWindow::kMonths), 0, 1, row, sizeof row);
+    EXPECT_TRUE(row == std::string("2:00:00") &&
+                Contains(history.Text(HistoryWindow::kStatus), "1 line of it could not be read"));
+    MSG escape = {history.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    EXPECT_TRUE(IsDialogMessageA(history.Hwnd(), &escape) && !history.IsLoaded());
+}
+
+// At this DPI, and laid out again after a move to a monitor at 150% (what Windows sends then): no
+// caption clipped, no control on another, sizes and fonts from twips and points.
+TEST_F(FormsTest, LayoutsFitAtThisDpiAndAfterAMoveToAnother) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, CreateBitmap(2000, 1000, 1, 32, nullptr));
+    alert.ShowAlert();
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    for (const int to : {dpi, dpi * 3 / 2})
+        for (Form* form : {(Form*)&stats, (Form*)&alert, (Form*)&config, (Form*)&adjust,
+                           (Form*)&clear, (Form*)&about}) {
+            RECT client, r, x;
+            form->Show(), SetFocus(form->Hwnd()), GetWindowRect(form->Hwnd(), &r);  // no focus box
+            SendMessageA(form->Hwnd(), WM_DPICHANGED, MAKEWPARAM(to, to), (LPARAM)&r);
+            const int edge = form->TwipsToPixels(30);
+            GetClientRect(form->Hwnd(), &client);
+            std::vector<RECT> placed;
+            for (HWND c = GetWindow(form->Hwnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                char cls[16];
+                const std::string text = WindowText(c), kind(cls, GetClassNameA(c, cls, 16));
+                const LONG style = GetWindowLongA(c, GWL_STYLE), type = style & 0xF;
+                GetWindowRect(c, &r), MapWindowPoints(nullptr, form->Hwnd(), (POINT*)&r, 2);
+                EXPECT_TRUE(r.right <= client.right && r.bottom <= client.bottom) << text;
+                if (kind == "Button" && type == BS_GROUPBOX) continue;  // a frame holds labels
+                // Less what the layouts may overlap: these meet only where controls overlap more.
+                const RECT rest = {r.left, r.top, r.right - edge, r.bottom - edge};
+                for (const RECT& o : placed) EXPECT_FALSE(IntersectRect(&x, &rest, &o)) << text;
+                placed.push_back(rest);
+                LOGFONTA font;
+                GetObjectA((HFONT)SendMessageA(c, WM_GETFONT, 0, 0), sizeof font, &font);
+                EXPECT_EQ(font.lfHeight, -MulDiv(8, to, 72)) << text;
+                if (text.empty() || kind == "Edit") continue;
+                SelectObject(dc, (HFONT)SendMessageA(c, WM_GETFONT, 0, 0));
+                GetClientRect(c, &r), x = {0, 0, r.right, 0};
+                const bool wraps = kind == "Static" || (style & BS_MULTILINE);
+                DrawTextA(dc, text.c_str(), -1, &x, DT_CALCRECT | (wraps ? DT_WORDBREAK : 0));
+                EXPECT_TRUE(x.right <= r.right && x.bottom <= r.bottom) << text;
+                // Where a box puts its caption depends on the visual style: look at what it paints.
+                SendMessageA(c, WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT | PRF_ERASEBKGND);
+                for (int y = 0; kind == "Button" && type != BS_PUSHBUTTON && y < r.bottom; ++y)
+                    EXPECT_GT(GetPixel(dc, r.right - 1, y) & 0xFF, 128u) << text << " clipped";
+            }
+            GetClientRect(config.Item(C::kOk), &r);
+            EXPECT_TRUE(form != &config || r.right == MulDiv(1095, to, 1440)) << r.right;
+        }
+    DeleteObject(SelectObject(dc, old)), DeleteDC(dc);
+}
+
