@@ -20,7 +20,7 @@ add_library(win STATIC
 )
 target_compile_definitions(win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_compile_definitions(store PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-target_link_libraries(store PRIVATE shell32)
+target_link_libraries(store PRIVATE shell32 ole32 uuid)
 target_link_libraries(win PUBLIC store rasapi32 shell32 user32 gdi32 advapi32 comctl32 comdlg32)
 
 # The icon, version and manifest; the Windows tests that show forms carry them too, so that they

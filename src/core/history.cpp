@@ -9,8 +9,8 @@
 
 namespace {
 
-// Longer than any session the timer can count in a year of running: a damaged line.
-constexpr int64_t kLongestSession = 400 * 86400LL;
+// More than the timer can count: a damaged line.
+constexpr int64_t kLongestSession = 2147483647;
 
 std::vector<DatedUsage> Recent(const std::map<int64_t, Usage>& table, size_t count,
                                CalendarDate (*dateOf)(int64_t)) {
@@ -42,12 +42,11 @@ std::optional<SessionRecord> ParseSessionLine(std::string_view line) {
     int64_t seconds{};
     const auto [end, error] =
         std::from_chars(digits.data(), digits.data() + digits.size(), seconds);
+    // The clock times are not checked against each other: a clock set back or forward, or a time
+    // zone changed, during a session leaves any span between them.
     if (!start || !stop || error != std::errc() || end != digits.data() + digits.size() ||
-        seconds < 0)
+        seconds < 0 || seconds > kLongestSession)
         return std::nullopt;
-    const int64_t span = LocalSeconds(*stop) - LocalSeconds(*start);
-    // The clock set back an hour (the end of summer time) may end a session before it began.
-    if (span < -3600 || span > kLongestSession || seconds > kLongestSession) return std::nullopt;
     return SessionRecord{*start, *stop, seconds};
 }
 
@@ -70,8 +69,10 @@ HistoryRead ParseHistory(std::string_view bytes) {
 }
 
 void UsageTable::Add(const SessionRecord& s) {
+    // Over no more clock time than was counted: a clock moved forward, or time asleep, holds none
+    // of it. A clock set back squeezes it into what is left.
     const int64_t from = LocalSeconds(s.start);
-    const int64_t to = std::max(LocalSeconds(s.end), from);
+    const int64_t to = std::clamp(LocalSeconds(s.end), from, from + s.seconds);
     const int64_t first = DayNumber(s.start.date);
     int64_t given = 0;
     std::optional<int64_t> lastMonth;

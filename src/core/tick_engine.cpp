@@ -21,7 +21,12 @@ TickEngine::TickEngine(AppState& state, Clock& clock, TickHost& host)
       lastSaved_(LogRecordOf(state)),
       lastSaveMs_(lastTickMs_),
       clearMonthly_(state.options.clearOnFirstOfMonth),
-      clearWeekly_(state.options.clearEverySunday) {}
+      clearWeekly_(state.options.clearEverySunday) {
+    // With nothing recorded, the days before this start were not missed; one missed later is.
+    // Recorded after lastSaved_, so that it is saved.
+    if ((clearMonthly_ || clearWeekly_) && !state.lastScheduledClear)
+        state.lastScheduledClear = DateOfDay(DayNumber(clock.Today().date) - 1);
+}
 
 namespace {
 
@@ -54,8 +59,9 @@ void TickEngine::OnTick() {
     // came up or went down since the last tick did so halfway through the interval on average.
     const bool upNow = host_.IsDialUpConnected();
     if (upNow) {
+        lastUpTime_ = clock_.Now();
         if (link_ != Link::Up) {
-            session_ = SessionRecord{clock_.Now(), {}, 0};
+            session_ = SessionRecord{lastUpTime_, {}, 0};
             lastCheckpointMs_ = now;
         }
         CountOnline(link_ == Link::Down ? elapsed / 2 : elapsed);
@@ -89,8 +95,12 @@ void TickEngine::CheckpointSession() {
 }
 
 void TickEngine::FinishSession() {
+    EndSessionAt(clock_.Now());
+}
+
+void TickEngine::EndSessionAt(const LocalTime& end) {
     if (!session_) return;
-    session_->end = clock_.Now();
+    session_->end = end;
     host_.RecordSession(*session_);
     session_.reset();
 }
@@ -102,6 +112,8 @@ void TickEngine::CountForSession(int32_t seconds) {
 void TickEngine::ApplyScheduledClearing(int64_t now) {
     const LocalDay today = clock_.Today();
     NoteOptionsSwitchedOn(today);
+    // Recorded while the clock was in the future: clearing resumes with the next due day.
+    if (state_.lastScheduledClear > today.date) state_.lastScheduledClear = today.date;
     if (!ScheduledClearingDue(state_.options, today, state_.lastScheduledClear)) return;
     state_.totalSeconds = 0;
     state_.sessionSeconds = 0;
@@ -116,9 +128,9 @@ void TickEngine::NoteOptionsSwitchedOn(const LocalDay& today) {
         (o.clearOnFirstOfMonth && !clearMonthly_) || (o.clearEverySunday && !clearWeekly_);
     clearMonthly_ = o.clearOnFirstOfMonth;
     clearWeekly_ = o.clearEverySunday;
-    if (!switchedOn || !state_.lastScheduledClear) return;
+    if (!switchedOn) return;
     const CalendarDate yesterday = DateOfDay(DayNumber(today.date) - 1);
-    if (*state_.lastScheduledClear < yesterday) state_.lastScheduledClear = yesterday;
+    if (!(state_.lastScheduledClear >= yesterday)) state_.lastScheduledClear = yesterday;
 }
 
 void TickEngine::CountOnline(int64_t elapsedMs) {
@@ -156,6 +168,16 @@ void TickEngine::NoteLogSaved(const LogRecord& record) {
     lastSaved_ = record;
 }
 
+// A session in the history never spans time asleep: it ends before, and the connection still up
+// at the first tick after begins a new one.
+void TickEngine::Suspend() {
+    FinishSession();
+    link_ = Link::Unknown;
+}
+
+// Without word of the sleep, the session ends at the last tick that found it up.
 void TickEngine::Resume() {
     lastTickMs_ = clock_.MonotonicMs();
+    EndSessionAt(lastUpTime_);
+    link_ = Link::Unknown;
 }

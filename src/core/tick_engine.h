@@ -36,7 +36,8 @@ class TickHost {
 
 // Whether a scheduled clearing is due: a due day (a Sunday, a 1st) has come since the last one
 // recorded, or, with none recorded, today is one. A date earlier than the last clearing never
-// clears: the clock was set back.
+// clears: the clock was set back. With an option on, the engine records the day before its start
+// when nothing is recorded, and today when the record lies ahead of it.
 bool ScheduledClearingDue(const Options& options, const LocalDay& today,
                           const std::optional<CalendarDate>& lastClear);
 
@@ -54,11 +55,12 @@ class TickEngine {
     void OnTick();
     // Another part of the program wrote the time log file.
     void NoteLogSaved(const LogRecord& record);
+    // The machine goes to sleep: the session in progress ends here.
+    void Suspend();
     // The machine woke up: the time it slept is not counted, whatever the clock says.
     void Resume();
     // The session in progress, if the connection is up.
     const std::optional<SessionRecord>& CurrentSession() const { return session_; }
-    void CheckpointSession();
     // At shut-down: the session in progress ends here.
     void FinishSession();
 
@@ -67,6 +69,8 @@ class TickEngine {
     void NoteOptionsSwitchedOn(const LocalDay& today);
     void CountOnline(int64_t elapsedMs);
     void EndSession(int64_t lastPartMs);
+    void EndSessionAt(const LocalTime& end);
+    void CheckpointSession();
     void CountForSession(int32_t seconds);
     void SaveLog(int64_t now);
 
@@ -82,5 +86,6 @@ class TickEngine {
     int64_t lastSaveMs_;
     bool clearMonthly_, clearWeekly_;
     std::optional<SessionRecord> session_;
+    LocalTime lastUpTime_;
     int64_t lastCheckpointMs_ = 0;
 };

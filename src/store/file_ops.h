@@ -5,17 +5,20 @@
 
 enum class PathKind { kMissing, kFolder, kFile };
 
-// The platform's part of reading and replacing a file. Each platform has one; tests derive from
-// it to make a step fail.
+// The platform's part of reading and replacing a file; paths are UTF-8. Each platform has one;
+// tests derive from it to make a step fail.
 class FileOps {
   public:
     virtual ~FileOps() = default;
     virtual PathKind KindOf(const std::string& path);
+    // fopen's modes; on failure, reason says why.
+    virtual std::FILE* Open(const std::string& path, const char* mode, std::string& reason);
     virtual bool WriteAll(std::FILE* file, std::string_view bytes);
     // Through the C library's buffer and the system's cache, onto the disk.
     virtual bool FlushToDisk(std::FILE* file);
     // Replaces target with source in one step; on failure, reason says why.
     virtual bool Replace(const std::string& source, const std::string& target, std::string& reason);
+    virtual bool Remove(const std::string& path);
 };
 
 FileOps& SystemFileOps();

@@ -13,6 +13,12 @@ PathKind FileOps::KindOf(const std::string& path) {
     return S_ISDIR(info.st_mode) ? PathKind::kFolder : PathKind::kFile;
 }
 
+std::FILE* FileOps::Open(const std::string& path, const char* mode, std::string& reason) {
+    std::FILE* file = std::fopen(path.c_str(), mode);
+    if (!file) reason = std::strerror(errno);
+    return file;
+}
+
 bool FileOps::WriteAll(std::FILE* file, std::string_view bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
@@ -25,6 +31,10 @@ bool FileOps::Replace(const std::string& source, const std::string& target, std:
     if (std::rename(source.c_str(), target.c_str()) == 0) return true;
     reason = std::strerror(errno);
     return false;
+}
+
+bool FileOps::Remove(const std::string& path) {
+    return std::remove(path.c_str()) == 0;
 }
 
 FileOps& SystemFileOps() {

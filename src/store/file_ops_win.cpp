@@ -5,16 +5,35 @@
 #include <system_error>
 
 #include "store/file_ops.h"
+#include "store/wide_text_win.h"
+
+namespace {
+
+std::string ReasonFor(DWORD error) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        return "another program has it open";
+    return std::system_category().message(static_cast<int>(error));
+}
+
+}  // namespace
 
 // std::filesystem would triple the size of the program for these few questions.
 PathKind FileOps::KindOf(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::kMissing
                                                                               : PathKind::kFile;
     }
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::kFolder : PathKind::kFile;
+}
+
+std::FILE* FileOps::Open(const std::string& path, const char* mode, std::string& reason) {
+    SetLastError(ERROR_SUCCESS);
+    std::FILE* file = _wfopen(WidePath(path).c_str(), Wide(mode).c_str());
+    // The runtime keeps the system's error, which tells a file in use from one read-only.
+    if (!file) reason = ReasonFor(GetLastError());
+    return file;
 }
 
 bool FileOps::WriteAll(std::FILE* file, std::string_view bytes) {
@@ -26,8 +45,9 @@ bool FileOps::FlushToDisk(std::FILE* file) {
 }
 
 bool FileOps::Replace(const std::string& source, const std::string& target, std::string& reason) {
+    const std::wstring from = WidePath(source), to = WidePath(target);
     // Said outright, as Windows refuses it; Wine running as root would replace it.
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const DWORD attributes = GetFileAttributesW(to.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         reason = "the file is read-only";
         return false;
@@ -36,7 +56,7 @@ bool FileOps::Replace(const std::string& source, const std::string& target, std:
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < 10; ++attempt) {
         if (attempt > 0) Sleep(50);
-        if (MoveFileExA(source.c_str(), target.c_str(),
+        if (MoveFileExW(from.c_str(), to.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         error = GetLastError();
@@ -44,8 +64,12 @@ bool FileOps::Replace(const std::string& source, const std::string& target, std:
             error != ERROR_LOCK_VIOLATION)
             break;
     }
-    reason = std::system_category().message(static_cast<int>(error));
+    reason = ReasonFor(error);
     return false;
+}
+
+bool FileOps::Remove(const std::string& path) {
+    return DeleteFileW(WidePath(path).c_str()) != 0;
 }
 
 FileOps& SystemFileOps() {

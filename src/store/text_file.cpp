@@ -1,8 +1,5 @@
 #include "store/text_file.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "core/app_error.h"
 
 namespace {
@@ -23,8 +20,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path, const std::str
     if (kind == PathKind::kMissing) return std::nullopt;
     if (kind == PathKind::kFolder)
         throw AccessError(what, path, "read", "a folder stands where the file should be");
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw AccessError(what, path, "opened", std::strerror(errno));
+    std::string reason;
+    std::FILE* f = ops.Open(path, "rb", reason);
+    if (!f) throw AccessError(what, path, "opened", reason);
     std::string bytes;
     char buffer[16384];
     size_t n;
@@ -38,14 +36,15 @@ std::optional<std::string> ReadWholeFile(const std::string& path, const std::str
 void WriteFileAtomically(const std::string& path, const std::string& bytes, const std::string& what,
                          FileOps& ops) {
     const std::string temp = path + ".new";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) throw AccessError(what, path, "written", std::strerror(errno));
+    std::string reason;
+    std::FILE* f = ops.Open(temp, "wb", reason);
+    if (!f) throw AccessError(what, path, "written", reason);
     const bool written = ops.WriteAll(f, bytes);
     const bool flushed = written && ops.FlushToDisk(f);
     const bool closed = std::fclose(f) == 0;
-    std::string reason = "the disk may be full";
+    reason = "the disk may be full";
     if (!(written && flushed && closed) || !ops.Replace(temp, path, reason)) {
-        std::remove(temp.c_str());
+        ops.Remove(temp);
         throw AccessError(what, path, "written", reason);
     }
 }

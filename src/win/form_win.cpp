@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "store/wide_text_win.h"
 #include "win/program_icon_win.h"
 
 namespace {
@@ -243,6 +244,10 @@ void Form::SetText(int id, const std::string& text) {
     SetWindowTextA(control, text.c_str());
     const Control* c = Find(id);
     if (c && (c->kind == Kind::AutoLabel || c->kind == Kind::Link)) FitAutoLabel(control, *c, text);
+}
+
+void Form::SetUnicodeText(int id, const std::string& utf8) {
+    SetWindowTextW(Item(id), Wide(utf8).c_str());
 }
 
 void Form::FitAutoLabel(HWND control, const Control& c, const std::string& text) {

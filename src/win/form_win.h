@@ -46,6 +46,8 @@ class Form {
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     std::string Text(int id) const;
     void SetText(int id, const std::string& text);
+    // SetText passes its bytes on as they are; this one shows UTF-8 text, a path for instance.
+    void SetUnicodeText(int id, const std::string& utf8);
     bool Checked(int id) const;
     void SetChecked(int id, bool checked);
 

@@ -4,11 +4,13 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 #include "core/app_error.h"
 #include "core/calendar.h"
 #include "store/text_file.h"
+#include "store/wide_text_win.h"
 #include "win/error_box_win.h"
 
 namespace {
@@ -37,29 +39,48 @@ void AddColumns(HWND list, std::initializer_list<std::pair<const char*, int>> co
     }
 }
 
-void Fill(HWND list, const std::vector<DatedUsage>& rows, bool months) {
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const DatedUsage& row = rows[i];
-        char date[16], sessions[16];
-        std::snprintf(date, sizeof date, months ? "%04d-%02d" : "%04d-%02d-%02d", row.date.year,
-                      row.date.month, row.date.day);
-        std::snprintf(sessions, sizeof sessions, "%d", row.usage.sessions);
-        const std::string time = FormatHours(row.usage.seconds);
+using Row = std::array<std::string, 3>;
+
+std::vector<Row> Rows(const std::vector<DatedUsage>& usage, bool months) {
+    std::vector<Row> rows;
+    for (const DatedUsage& u : usage) {
+        char date[16];
+        std::snprintf(date, sizeof date, months ? "%04d-%02d" : "%04d-%02d-%02d", u.date.year,
+                      u.date.month, u.date.day);
+        rows.push_back({date, FormatHours(u.usage.seconds), std::to_string(u.usage.sessions)});
+    }
+    return rows;
+}
+
+// Changes only the cells that differ, at every tick: the user's selection, focus and scroll stay
+// where they are, and nothing flickers.
+void SyncRows(HWND list, const std::vector<Row>& rows) {
+    const int wanted = static_cast<int>(rows.size());
+    for (int count = ListView_GetItemCount(list); count > wanted; --count)
+        SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(count - 1), 0);
+    for (int i = 0; i < wanted; ++i) {
+        const Row& row = rows[static_cast<size_t>(i)];
         LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = date;
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        const char* cells[] = {time.c_str(), sessions};
-        for (int column = 1; column <= 2; ++column) {
+        if (i >= ListView_GetItemCount(list)) {
+            item.mask = LVIF_TEXT;
+            item.iItem = i;
+            item.pszText = const_cast<char*>(row[0].c_str());
+            SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
+        for (int column = 0; column < 3; ++column) {
+            char shown[64] = "";
             item.iSubItem = column;
-            item.pszText = const_cast<char*>(cells[column - 1]);
-            SendMessageA(list, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+            item.pszText = shown;
+            item.cchTextMax = sizeof shown;
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(&item));
+            const std::string& text = row[static_cast<size_t>(column)];
+            if (text == shown) continue;
+            item.pszText = const_cast<char*>(text.c_str());
+            SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(&item));
         }
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
 }  // namespace
@@ -99,6 +120,7 @@ void HistoryWindow::OnLoad() {
                                {"Online time", MulDiv(70, dpi, 96)},
                                {"Sessions", MulDiv(58, dpi, 96)}});
     PlaceControls();
+    statusShown_.clear();
 }
 
 void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const LocalTime& now) {
@@ -111,11 +133,13 @@ void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const L
     }
     today_ = now.date;
     days_ = shown_.RecentDays(31);
-    Fill(Item(kDays), days_, false);
-    Fill(Item(kMonths), shown_.RecentMonths(24), true);
-    SetText(kStatus, problem_.empty() ? status_ : status_ + " " + problem_);
+    SyncRows(Item(kDays), Rows(days_, false));
+    SyncRows(Item(kMonths), Rows(shown_.RecentMonths(24), true));
+    const std::string status = problem_.empty() ? status_ : status_ + " " + problem_;
+    if (status != statusShown_) SetUnicodeText(kStatus, statusShown_ = status);
+    // Not erased: the chart paints the whole of its area, off screen.
     const RECT chart = ChartArea();
-    InvalidateRect(Hwnd(), &chart, TRUE);
+    InvalidateRect(Hwnd(), &chart, FALSE);
 }
 
 void HistoryWindow::OnClick(int id) {
@@ -123,18 +147,30 @@ void HistoryWindow::OnClick(int id) {
 }
 
 void HistoryWindow::OnExport() {
-    char path[MAX_PATH] = "online-time-by-day.csv";
-    OPENFILENAMEA dialog = {};
+    // Room for the longest path Windows takes, so that no name is too long for the buffer.
+    std::wstring file = L"online-time-by-day.csv";
+    file.resize(32768);
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = Hwnd();
-    dialog.lpstrFilter = "CSV files (*.csv)\0*.csv\0All files\0*.*\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.lpstrDefExt = "csv";
+    dialog.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files\0*.*\0";
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrDefExt = L"csv";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameA(&dialog)) return;
     try {
-        WriteFileAtomically(path, DaysAsCsv(days_), "exported file");
+        if (!GetSaveFileNameW(&dialog)) {
+            const DWORD error = CommDlgExtendedError();
+            if (error == 0) return;  // cancelled
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          "The Save dialog failed (common dialog error 0x%04lX), so nothing was "
+                          "exported. Click Export... again; if it fails again, restart the "
+                          "program and try once more.",
+                          static_cast<unsigned long>(error));
+            throw AppError(kErrFileAccess, text);
+        }
+        WriteFileAtomically(Utf8(file.c_str()), DaysAsCsv(days_), "exported file");
     } catch (const AppError& e) {
         ReportError(e, Hwnd());
     }
@@ -223,10 +259,38 @@ bool HistoryWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) 
         case WM_SIZE:
             PlaceControls();
             return false;
+        // The chart is drawn off screen and copied in one step, its background with it: erased
+        // first on screen, it would flicker at every tick.
+        case WM_ERASEBKGND: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            RECT client;
+            GetClientRect(Hwnd(), &client);
+            const RECT chart = ChartArea();
+            SaveDC(dc);
+            ExcludeClipRect(dc, chart.left, chart.top, chart.right, chart.bottom);
+            FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+            RestoreDC(dc, -1);
+            result = 1;
+            return true;
+        }
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(Hwnd(), &paint);
-            if (today_.year > 0) PaintChart(dc);
+            const RECT chart = ChartArea();
+            const int width = chart.right - chart.left, height = chart.bottom - chart.top;
+            if (width > 0 && height > 0) {
+                HDC buffer = CreateCompatibleDC(dc);
+                HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+                HGDIOBJ old = SelectObject(buffer, bitmap);
+                SetViewportOrgEx(buffer, -chart.left, -chart.top, nullptr);
+                FillRect(buffer, &chart, GetSysColorBrush(COLOR_BTNFACE));
+                if (today_.year > 0) PaintChart(buffer);
+                BitBlt(dc, chart.left, chart.top, width, height, buffer, chart.left, chart.top,
+                       SRCCOPY);
+                SelectObject(buffer, old);
+                DeleteObject(bitmap);
+                DeleteDC(buffer);
+            }
             EndPaint(Hwnd(), &paint);
             result = 0;
             return true;

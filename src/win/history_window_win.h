@@ -17,7 +17,8 @@ class HistoryWindow : public Form {
     // Reads the file when the window opens; a session that ended goes into what was read.
     void Open();
     void AddSession(const SessionRecord& session);
-    // A history file could not be written; said in the window until the program ends.
+    // Why the history is not written yet (the sessions waiting to be written), said after the
+    // status line from the next refresh on; "" once they are written clears it.
     void NoteProblem(const std::string& text) { problem_ = text; }
     // Shows the tables with the session in progress (if any), up to today.
     void Refresh(const std::optional<SessionRecord>& current, const LocalTime& now);
@@ -35,7 +36,7 @@ class HistoryWindow : public Form {
 
     const HistoryPaths& paths_;
     UsageTable read_;
-    std::string status_, problem_;
+    std::string status_, problem_, statusShown_;
     UsageTable shown_;
     CalendarDate today_;
     std::vector<DatedUsage> days_;

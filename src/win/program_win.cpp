@@ -95,6 +95,8 @@ bool Program::CreateMainWindows(HINSTANCE instance) {
                                   instance, this);
     if (!mainWindow_ || !trayWindow_) return false;
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    // Run elevated, the program would not hear it from Explorer otherwise.
+    ChangeWindowMessageFilterEx(mainWindow_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
     trayIcon_ = std::make_unique<TrayIcon>(trayWindow_, ProgramIcon(true));
     windows_.reset(new ProgramWindows{
         StatsWindow(mainWindow_), AlertWindow(state_.options, mainWindow_),
@@ -119,13 +121,12 @@ bool Program::OnStart() {
     // The history is a record beside the total: no fault of its files stops the timer. The
     // History window says what went wrong.
     historyPaths_ = ResolveHistoryPaths();
-    try {
-        RecoverSessionInProgress(historyPaths_);
-    } catch (const AppError& e) {
-        windows_->history.NoteProblem(e.what());
-    }
+    history_.Recover();
+    ShowHistoryProblem();
     engine_ = std::make_unique<TickEngine>(state_, clock_, static_cast<TickHost&>(*this));
     SetTimer(mainWindow_, kTickTimer, kTickIntervalMs, nullptr);
+    // After an update the Restart Manager closed it for, not after a crash or a hang.
+    RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     return true;
 }
 
@@ -134,21 +135,29 @@ void Program::OnShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
     KillTimer(mainWindow_, kTickTimer);
-    trayIcon_->Remove();
-    // Ended before start-up had loaded the state (a sent message can arrive while it waits):
-    // the files hold the only state there is.
-    if (!engine_) return;
-    engine_->FinishSession();
-    try {
-        SaveState(state_, paths_);
-    } catch (const AppError& e) {
-        ReportError(e);
+    // The files first: Windows may end the process at any moment now, and a call into the shell
+    // can hang. Ended before start-up had loaded the state (a sent message can arrive while it
+    // waits), the files hold the only state there is.
+    if (engine_) {
+        engine_->FinishSession();
+        try {
+            SaveState(state_, paths_);
+        } catch (const AppError& e) {
+            ReportError(e);
+        }
     }
+    trayIcon_->Remove();
 }
 
 void Program::OnTick() {
     // At logon the shell may not have taken the icon yet.
     if (!trayIcon_->IsShown()) trayIcon_->Add();
+    // Sessions that could not be appended are tried again about once a minute.
+    if (history_.Waiting() > 0 && ++ticksSinceHistoryTry_ >= 65) {
+        ticksSinceHistoryTry_ = 0;
+        history_.Flush();
+        ShowHistoryProblem();
+    }
     try {
         engine_->OnTick();
         windows_->history.Refresh(engine_->CurrentSession(), clock_.Now());
@@ -164,26 +173,22 @@ void Program::OnTick() {
 void Program::OnSuspend() {
     const LogRecord record = LogRecordOf(state_);
     if (SaveLog(record)) engine_->NoteLogSaved(record);
-    engine_->CheckpointSession();
+    engine_->Suspend();
 }
 
 void Program::CheckpointSession(const SessionRecord& session) {
-    try {
-        SaveSessionInProgress(historyPaths_.session, session);
-    } catch (const AppError& e) {
-        windows_->history.NoteProblem(e.what());
-    }
+    history_.Checkpoint(session);
+    ShowHistoryProblem();
 }
 
-// The line in the history first: the session in progress is let go only once it is there.
 void Program::RecordSession(const SessionRecord& session) {
-    try {
-        AppendSession(historyPaths_.history, session);
-        std::remove(historyPaths_.session.c_str());
-    } catch (const AppError& e) {
-        windows_->history.NoteProblem(e.what());
-    }
+    history_.Record(session);
+    ShowHistoryProblem();
     windows_->history.AddSession(session);
+}
+
+void Program::ShowHistoryProblem() {
+    windows_->history.NoteProblem(history_.Problem());
 }
 
 void Program::OpenHistory() {
@@ -315,8 +320,10 @@ LRESULT Program::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
-            // Windows may end the process as soon as this returns.
-            if (wParam) OnShutDown();
+            // Windows may end the process as soon as this returns; the Restart Manager
+            // (ENDSESSION_CLOSEAPP) waits for it to end, and a process left running would keep a
+            // new start out.
+            if (wParam) DestroyWindow(mainWindow_);
             return 0;
         case kReportMessage: {
             std::unique_ptr<AppError> error(reinterpret_cast<AppError*>(lParam));

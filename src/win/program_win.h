@@ -36,6 +36,8 @@ class Program : private TickHost {
     // Writes the time log file now and lets the tick engine know; throws AppError.
     void SaveLogNow(const LogRecord& record);
     void OpenHistory();
+    // Says in the History window what the last write of the history left undone.
+    void ShowHistoryProblem();
 
     // TickHost
     bool IsDialUpConnected() override;
@@ -48,6 +50,8 @@ class Program : private TickHost {
     AppState state_;
     DataPaths paths_;
     HistoryPaths historyPaths_;
+    HistoryRecorder history_{historyPaths_};
+    int ticksSinceHistoryTry_ = 0;
     WindowsClock clock_;
     std::unique_ptr<TickEngine> engine_;
     TrayClicks trayClicks_;

@@ -197,17 +197,40 @@ TEST(DataPaths, FollowThePerUserCopiesLikeWindowsDoes) {
     }
 }
 
-TEST_F(FilesTest, HistoryIsAppendedAfterALineCutOffAndRecoversTheSessionInProgress) {
-    const HistoryPaths history{(dir / "history.csv").string(), (dir / "session.csv").string()};
-    const SessionRecord a{{{2026, 12, 7}, 10, 0, 0, 60}, {{2026, 12, 7}, 10, 0, 20, 60}, 20};
-    AppendSession(history.history, a);
-    EXPECT_EQ(Read(history.history), "start,end,seconds\r\n" + FormatSessionLine(a) + "\r\n");
-    std::ofstream(history.history, std::ios::app | std::ios::binary) << "2026-12-07T1";
-    SaveSessionInProgress(history.session, a);
-    RecoverSessionInProgress(history);
-    RecoverSessionInProgress(history);  // nothing left to recover
-    AppendSession(history.history, a);
-    const HistoryRead read = LoadHistory(history.history);
-    EXPECT_TRUE(read.sessions == std::vector({a, a, a}) && read.skippedLines == 1);
-    EXPECT_TRUE(LoadHistory(history.session).sessions.empty());
+// A session that cannot be appended (another program holds the file) waits beside the one in
+// progress, which never overwrites it, through a crash, and is appended once when the file lets go;
+// a stale file of waiting sessions adds nothing.
+TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
+    const HistoryPaths files{(dir / "history.csv").string(), (dir / "session.csv").string()};
+    struct HeldOps : FileOps {
+        bool held = false, removeFails = false;
+        std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
+            if (held && mode[0] == 'a') return reason = "another program has it open", nullptr;
+            return FileOps::Open(p, mode, reason);
+        }
+        bool Remove(const std::string& p) override { return !removeFails && FileOps::Remove(p); }
+    } ops;
+    const auto at = [](int minute) {
+        return SessionRecord{
+            {{2026, 12, 7}, 10, minute, 0, 60}, {{2026, 12, 7}, 10, minute, 20, 60}, 20};
+    };
+    HistoryRecorder recorder(files, ops);
+    recorder.Record(at(0));
+    std::ofstream(files.history, std::ios::app | std::ios::binary) << "2026-12-07T1";  // cut off
+    ops.held = true, recorder.Checkpoint(at(5)), recorder.Record(at(5)), recorder.Checkpoint(at(9));
+    EXPECT_EQ(recorder.Problem(), "1 session waits to be added to it: The history file \"" +
+                                      files.history +
+                                      "\" could not be written: another program has it open. The "
+                                      "timer adds them as soon as the file can be written.");
+    EXPECT_EQ(Read(files.session),
+              FormatSessionLine(at(5)) + "\r\n" + FormatSessionLine(at(9)) + "\r\n");
+    HistoryRecorder afterCrash(files, ops);
+    afterCrash.Recover();
+    EXPECT_EQ(afterCrash.Problem().substr(0, 16), "2 sessions wait ");
+    ops.held = false, ops.removeFails = true;
+    EXPECT_TRUE(afterCrash.Flush() && afterCrash.Problem().empty() && fs::exists(files.session));
+    HistoryRecorder(files).Recover();
+    const HistoryRead read = LoadHistory(files.history);
+    EXPECT_EQ(read.sessions, std::vector({at(0), at(5), at(9)}));
+    EXPECT_EQ(read.skippedLines + fs::exists(files.session), 1);
 }

@@ -194,30 +194,33 @@ TEST(LocalTime, IsoTextWithTheOffsetBothWays) {
         EXPECT_EQ(ParseLocalTime(bad), std::nullopt) << bad;
 }
 
-// A session may end up to an hour before it began (summer time ended) and last up to 400 days.
+// Any span between the clock times reads (a time zone or a clock changed during a session); the
+// count must be one the timer can hold.
 TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
-    const std::string t = "2026-12-07T10:00:00+01:00,", u = "2026-10-25T02:50:00+02:00,";
+    const std::string t = "2026-12-07T10:00:00+01:00,";
     const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200",
-                                u + "2026-10-25T01:50:00+01:00,34560000",
-                                t + "2028-01-11T10:00:00+01:00,1"};
+                                "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
+                                t + "2026-12-07T08:30:00+01:00,1800",
+                                t + "2028-01-11T10:00:01+01:00,1",
+                                t + "2026-12-07T10:20:00+01:00,2147483647"};
     // clang-format off
     const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-5", "garbage", "start,end,seconds",
-        u + "2026-10-25T01:49:59+01:00,1", t + "2028-01-11T10:00:01+01:00,1",
-        t + "2026-12-07T10:20:00+01:00,34560001", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5"};
+        t + "2026-12-07T10:20:00+01:00,2147483648", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5"};
     // clang-format on
     std::string bytes = good[0] + "\r\n";  // no header: a line like any other
     for (const std::string& line : bad) bytes += line + "\n";
     for (const std::string& line : good) bytes += line + "\r\n";
     const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
-    ASSERT_EQ(read.sessions.size(), 4u);
-    EXPECT_TRUE(read.skippedLines == 8 && read.sessions[2].seconds == 34560000);
-    EXPECT_EQ(FormatSessionLine(read.sessions[0]), good[0]);
+    ASSERT_EQ(read.sessions.size(), 6u);
+    EXPECT_EQ(read.skippedLines, 6);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i + 1]), good[i]);
     EXPECT_EQ(ParseHistory("start,end,seconds\n").skippedLines, 0);
 }
 
 TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     UsageTable table;
-    // 23:00 to 02:00 over a month's end, with half an hour asleep: 3:1 by clock time.
+    // 23:00 to 02:00 over a month's end with 2:30 counted, the clock set on half an hour: from
+    // the start as it was counted; the end of summer time; a day in a clock that stood.
     // clang-format off
     for (const auto& [start, end, seconds] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000},
          {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1},
@@ -225,13 +228,13 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
         table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds});
     using D = DatedUsage;
     EXPECT_EQ(table.RecentDays(31),
-              (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {6010, 2}},
-                           D{{2026, 11, 30}, {3000, 1}}, D{{2026, 10, 25}, {1, 1}}}));
+              (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
+                           D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 25}, {1, 1}}}));
     EXPECT_EQ(table.RecentDays(1).size(), 1u);
     EXPECT_EQ(table.RecentMonths(24),
-              (std::vector{D{{2026, 12, 1}, {20410, 4}}, D{{2026, 11, 1}, {3000, 1}},
+              (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}},
                            D{{2026, 10, 1}, {1, 1}}}));
-    EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3000, 6010, 0}));
+    EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
     table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(),
                ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402});
     EXPECT_EQ(table.DailySeconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));

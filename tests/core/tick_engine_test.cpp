@@ -103,7 +103,7 @@ TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay)
         {both, newYear, 1, 1, newYear.date, 2}, {monthly, {{2027, 1, 2}, 7}, 2, 2, newYear.date, 2},
         {both, feb1, 1, 1, feb1.date, 3},  // switched on on a due day
         {both, {{2027, 2, 10}, 4}, 1, 1, {2027, 2, 10}, 4}, {off, {{2027, 2, 14}, 1}, 2, 2, {2027, 2, 10}, 4},
-        {weekly, {{2026, 12, 27}, 1}, 3, 3, {2027, 2, 10}, 4}};  // the clock set back
+        {weekly, {{2026, 12, 27}, 1}, 3, 3, {2026, 12, 27}, 4}};  // the clock set back
     // clang-format on
     for (const auto& [options, day, total, session, last, saves] : steps) {
         state.options = options, today = day;
@@ -113,22 +113,30 @@ TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay)
             << day.date.month << "-" << day.date.day;
     }
     EXPECT_EQ(saved[0], (LogRecord{0, sunday.date}));
-    // Restarts with the state as loaded: on with a Sunday missed, or none recorded (then only the
-    // day itself clears, even after switching on); then ticks with weekly clearing on, on a Monday.
-    const std::optional<CalendarDate> dec5 = CalendarDate{2026, 12, 5}, none;
-    for (const auto& [options, last, day, total] : {std::tuple{weekly, dec5, kWednesday, 0},
-                                                    {monthly, none, newYear, 0},
-                                                    {off, none, kWednesday, 50}}) {
+    // Restarts with the state as loaded, online on a day, offline, then online on a later day:
+    // a Sunday missed before the start; none recorded (the day before the start is taken as
+    // settled, so a due day missed after it is made up); the day itself; weekly clearing switched
+    // on with none recorded; a clearing recorded while the clock was a year ahead.
+    const std::optional<CalendarDate> dec5 = CalendarDate{2026, 12, 5}, none,
+                                      ahead = CalendarDate{2027, 12, 5};
+    const LocalDay monday14{{2026, 12, 14}, 2}, jan2{{2027, 1, 2}, 7};
+    for (const auto& [options, last, day, later, totals] :
+         {std::tuple{weekly, dec5, kWednesday, monday14, "1 1"},
+          {weekly, none, kWednesday, monday14, "51 1"},
+          {monthly, none, newYear, jan2, "1 2"},
+          {off, none, kWednesday, monday14, "51 1"},
+          {weekly, ahead, kWednesday, monday14, "51 1"}}) {
         state = {options, 0, 0, 50, last}, today = day;
-        engine.emplace(state, *this, *this), Ticks({false});
-        state.options.clearEverySunday = true, Ticks({false}), today = kMonday, Ticks({false});
-        EXPECT_EQ(state.totalSeconds, total) << total;
+        engine.emplace(state, *this, *this), Ticks({true});
+        const std::string first = std::to_string(state.totalSeconds);
+        state.options.clearEverySunday |= options == off, Ticks({false}), today = later;
+        Ticks({true});
+        EXPECT_EQ(first + " " + std::to_string(state.totalSeconds), totals) << (options == off);
     }
 }
 
 TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinute) {
-    engine->CheckpointSession();  // offline: nothing to checkpoint
-    Ticks({true}, 150, 925);      // 138.75 s: checkpoints after 60 s and 120 s, with the count then
+    Ticks({true}, 150, 925);  // 138.75 s: checkpoints after 60 s and 120 s, with the count then
     const LocalTime start{kMonday.date, 0, 16, 40, 60};
     ASSERT_EQ(checkpoints.size(), 2u);
     EXPECT_TRUE(checkpoints[0].start == start && checkpoints[1].seconds == 121 &&
@@ -138,9 +146,15 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     EXPECT_EQ(sessions, (std::vector{SessionRecord{start, {kMonday.date, 0, 18, 59, 60}, 139}}));
     Ticks({false}, 100);
     EXPECT_EQ(checkpoints.size(), 2u);  // offline: nothing to checkpoint
-    Ticks({true}, 61);  // a second session: a checkpoint 60 s after its start, one before sleep
+    Ticks({true}, 61);                  // a second session: a checkpoint 60 s after its start
     EXPECT_EQ(checkpoints.size(), 3u);
-    engine->CheckpointSession(), engine->FinishSession(), engine->FinishSession();
-    EXPECT_TRUE(checkpoints.back().seconds == 60 && sessions.size() == 2 &&
-                sessions[1].seconds == 60 && !engine->CurrentSession());
+    // Asleep an hour and still up: it ends before and a new one begins. Asleep with no word of
+    // it, and found down: it ends at the last tick before.
+    engine->Suspend(), ms += 3'600'000, engine->Resume(), Ticks({true}, 5);
+    ms += 3'600'000, engine->Resume(), Ticks({false}), engine->FinishSession();
+    const LocalDay d = kMonday;
+    EXPECT_EQ(sessions,
+              (std::vector{sessions[0],
+                           SessionRecord{{d.date, 0, 20, 40, 60}, {d.date, 0, 21, 40, 60}, 60},
+                           SessionRecord{{d.date, 1, 21, 41, 60}, {d.date, 1, 21, 45, 60}, 5}}));
 }

@@ -59,6 +59,15 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     ListView_GetItemText(history.Item(HistoryWindow::kMonths), 0, 1, row, sizeof row);
     EXPECT_TRUE(row == std::string("2:00:00") &&
                 Contains(history.Text(HistoryWindow::kStatus), "1 line of it could not be read"));
+    // The row the user chose stays chosen while a session in progress changes the values.
+    HWND days = history.Item(HistoryWindow::kDays);
+    ListView_SetItemState(days, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int s : {1, 2, 3})
+        history.Refresh(SessionRecord{{{2026, 12, 7}, 11, 0, 0, 60}, {}, s},
+                        {{2026, 12, 7}, 12, 0, s, 60});
+    ListView_GetItemText(days, 0, 1, row, sizeof row);
+    EXPECT_EQ(std::string(row) + " " + std::to_string(ListView_GetItemCount(days)), "1:00:03 2");
+    EXPECT_EQ(ListView_GetNextItem(days, -1, LVNI_SELECTED), 1);
     MSG escape = {history.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
     EXPECT_TRUE(IsDialogMessageA(history.Hwnd(), &escape) && !history.IsLoaded());
 }
@@ -109,4 +118,3 @@ TEST_F(FormsTest, LayoutsFitAtThisDpiAndAfterAMoveToAnother) {
         }
     DeleteObject(SelectObject(dc, old)), DeleteDC(dc);
 }
-
