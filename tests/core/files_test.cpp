@@ -30,6 +30,7 @@ class FilesTest : public ::testing::Test {
     FilesTest() { fs::create_directories(dir); }
     ~FilesTest() override { fs::remove_all(dir); }
     static void Write(const std::string& p, const std::string& b) { std::ofstream(p) << b; }
+    static auto OpenFiles() { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); }
     static std::string Read(const std::string& p) {
         std::ostringstream s;
         return (s << std::ifstream(p).rdbuf()), s.str();
@@ -95,6 +96,7 @@ TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
 TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenItFails) {
     Write(paths.settings, ""), Write(paths.log, "");  // an empty file is treated as a missing one
     AppState state{{}, 0, 0, 5, {}};
+    const auto openFiles = OpenFiles();
     LoadState(state, paths);
     EXPECT_EQ(Read(paths.settings) + Read(paths.log) + std::to_string(state.totalSeconds),
               "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n 0 \r\n0");
@@ -103,19 +105,21 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
               sunday ? "0\r\nTrue\r\n0\r\n1\r\n2\r\n3\r\n" : "True\r\n0\r\n-1\r\n1\r\n2\r\n3\r\n");
         Write(paths.log, " 3600 \r\n2026-12-06\r\n");
         LoadState(state, paths);
-        EXPECT_TRUE(state.options == (Options{!sunday, sunday, !sunday, "1", "2", "3"}) &&
-                    LogRecordOf(state) == (LogRecord{3600, CalendarDate{2026, 12, 6}}) &&
-                    state.alertLimitSeconds == 93780);
+        EXPECT_EQ(std::tuple(state.options, LogRecordOf(state), state.alertLimitSeconds),
+                  std::tuple(Options{!sunday, sunday, !sunday, "1", "2", "3"},
+                             LogRecord{3600, CalendarDate{2026, 12, 6}}, 93780));
+        EXPECT_EQ(OpenFiles(), openFiles);
         state.totalSeconds = -1;
         SaveState(state, paths);
         EXPECT_EQ(Read(paths.settings) + Read(paths.log),
                   (sunday ? "False\r\nTrue\r\nFalse" : "True\r\nFalse\r\nTrue") +
                       std::string("\r\n1\r\n2\r\n3\r\n-1 \r\n2026-12-06\r\n"));
     }
-    for (const auto& [settings, log] :
-         {std::pair{"", "x"}, {"0\r\n0\r\n0\r\n24856\r\n0\r\n0\r\n", ""}}) {
+    for (const auto& [settings, log, error] :
+         {std::tuple{"", "x", "13 The time log file"},
+          {"0\r\n0\r\n0\r\n24856\r\n0\r\n0\r\n", "", "6 The alert limit of \"24856\" days"}}) {
         Write(paths.settings, settings), Write(paths.log, log);  // one empty, as if missing
-        EXPECT_NE(ErrorOf([&] { LoadState(state, paths); }), "");
+        EXPECT_EQ(ErrorOf([&] { LoadState(state, paths); }).substr(0, strlen(error)), error);
         EXPECT_EQ(Read(paths.settings) + Read(paths.log), std::string(settings) + log);
     }
 }
@@ -229,7 +233,9 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     EXPECT_EQ(afterCrash.Problem().substr(0, 16), "2 sessions wait ");
     ops.held = false, ops.removeFails = true;
     EXPECT_TRUE(afterCrash.Flush() && afterCrash.Problem().empty() && fs::exists(files.session));
+    const auto openFiles = OpenFiles();
     HistoryRecorder(files).Recover();
+    EXPECT_EQ(OpenFiles(), openFiles);
     const HistoryRead read = LoadHistory(files.history);
     EXPECT_EQ(read.sessions, std::vector({at(0), at(5), at(9)}));
     EXPECT_EQ(read.skippedLines + fs::exists(files.session), 1);

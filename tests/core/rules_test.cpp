@@ -13,6 +13,7 @@
 #include "core/history.h"
 #include "core/number_value.h"
 #include "core/tray_click.h"
+#include "core/utf16.h"
 
 TEST(NumberValue, LeadingNumberOfTextWholeNumberAndRounding) {
     // The text, its leading number and the length of the blank-free text taken.
@@ -24,11 +25,12 @@ TEST(NumberValue, LeadingNumberOfTextWholeNumberAndRounding) {
         {"&H10", 16, 4}, {"&hff", 255, 4}, {"&HAF", 175, 4}, {"&HaFg", 175, 4}, {"&O17", 15, 4},
         {"&o78", 7, 3}, {"&H", 0, 0}, {"&", 0, 0}, {"&x0", 0, 0}, {"&Hzz", 0, 0}, {"2.5", 2.5, 3},
         {".5", 0.5, 2}, {"5.", 5, 2}, {"5.x", 5, 2}, {".", 0, 0}, {"-.25x", -.25, 4}, {"07", 7, 2},
-        {"--1", 0, 0}, {"1,5", 1, 1}, {"-", 0, 0}, {"1.2.3", 1.2, 3}, {"9e999", INFINITY, 5}, {"1e-999", 0, 6}};
+        {"--1", 0, 0}, {"1,5", 1, 1}, {"-", 0, 0}, {"1.2.3", 1.2, 3}, {"9e999", INFINITY, 5}, {"1e-999", 0, 6},
+        {"1h5", 1, 1}, {"7O7", 7, 1}};
     // clang-format on
     for (const auto& [text, value, length] : cases) {
         const LeadingNumber n = ParseLeadingNumber(text);
-        EXPECT_TRUE(n.value == value && n.length == length) << text;
+        EXPECT_EQ(std::pair(n.value, n.length), std::pair(value, length)) << text;
     }
     EXPECT_TRUE(WholeNumber(" -1 ") == -1 && WholeNumber("&H1f") == 31);
     for (const char* text : {"5abc", "yes", "", "   ", "1e", "&H"}) EXPECT_FALSE(WholeNumber(text));
@@ -242,4 +244,32 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     EXPECT_EQ(DaysAsCsv({{{2026, 12, 7}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}),
               "date,online time,seconds,sessions\r\n2026-12-07,1000:00:00,3600000,3\r\n"
               "2026-01-05,999:43:20,3599000,1\r\n");
+}
+
+// Paths and messages between UTF-8 and Windows' UTF-16: every valid text both ways, each byte or
+// unit that is not valid replaced on its own, and the long form past 247 characters.
+TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsNotValid) {
+    using namespace std::string_literals;
+    // UTF-8, UTF-16, which way: 1 from UTF-8, 2 to it, 3 both.
+    const std::tuple<std::string, std::u16string, int> cases[] = {
+        // clang-format off
+        {"", u"", 3}, {"C:\\users\\Дмитрий", u"C:\\users\\Дмитрий", 3}, {"\x7f\xc2\x80", u"\x7f\x80", 3},
+        {"\xef\xbf\xbf\xe2\x82\xac", u"\xffff€", 3}, {"\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf", u"\U0001F600\U0010FFFF", 3},
+        {"\xe9t\xe9", u"\xfffdt\xfffd", 1}, {"\xc0\x80", u"\xfffd\xfffd", 1},  // not UTF-8; overlong
+        {"\xed\xa0\x80", u"\xfffd\xfffd\xfffd", 1}, {"\xf4\x90\x80\x80", u"\xfffd\xfffd\xfffd\xfffd", 1},
+        {"\xe2\x82", u"\xfffd\xfffd", 1}, {"\xe2(\xa1", u"\xfffd(\xfffd", 1}, {"\xf8\x88\x80\x80", u"\xfffd\xfffd\xfffd\xfffd", 1},
+        {"a\xef\xbf\xbd", u"a\xd83d", 2}, {"\xef\xbf\xbd\xef\xbf\xbd", u"\xde00\xd83d", 2}};  // lone surrogates
+    // clang-format on
+    for (const auto& [utf8, utf16, ways] : cases) {
+        EXPECT_EQ(ways & 1 ? Utf16FromUtf8(utf8) : utf16, utf16) << utf8 << ", to UTF-16";
+        EXPECT_EQ(ways & 2 ? Utf8FromUtf16(utf16) : utf8, utf8) << utf8 << ", from UTF-16";
+    }
+    EXPECT_EQ(Utf16FromUtf8("\xe9t", [](unsigned char c) { return char16_t(c); }), u"ét");
+    const std::u16string name(244, u'a'), shortest = u"C:\\" + name, longer = shortest + u"a";
+    for (const auto& [path, extended] : {std::pair{shortest, shortest},
+                                         {longer, u"\\\\?\\" + longer},
+                                         {u"\\\\s\\" + name, u"\\\\?\\UNC\\s\\" + name},
+                                         {u"\\\\?\\" + longer, u"\\\\?\\" + longer},
+                                         {u"a" + longer, u"a" + longer}})
+        EXPECT_EQ(Utf8FromUtf16(ExtendedLengthPath(path)), Utf8FromUtf16(extended));
 }

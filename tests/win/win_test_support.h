@@ -4,11 +4,11 @@
 
 #include <shlobj.h>
 
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 #include <string>
 
 #include "store/data_path.h"
+#include "store/wide_text_win.h"
 #include "win/about_box_win.h"
 #include "win/adjust_dialog_win.h"
 #include "win/alert_window_win.h"
@@ -17,17 +17,26 @@
 #include "win/history_window_win.h"
 #include "win/stats_window_win.h"
 
+inline std::wstring W(const std::string& utf8) {  // a path for a wide call
+    return WidePath(utf8);
+}
 inline std::string ReadFileBytes(const std::string& path) {  // "" when there is no such file
-    std::ostringstream s;
-    return (s << std::ifstream(path, std::ios::binary).rdbuf()), s.str();
+    std::string bytes;
+    if (std::FILE* f = _wfopen(W(path).c_str(), L"rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;) bytes += static_cast<char>(c);
+        std::fclose(f);
+    }
+    return bytes;
 }
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    SHCreateDirectoryExA(nullptr, path.substr(0, path.find_last_of('\\')).c_str(), nullptr);
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    SHCreateDirectoryExW(nullptr, W(folder).c_str(), nullptr);
+    std::FILE* f = _wfopen(W(path).c_str(), L"wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f), std::fclose(f);
 }
 inline std::string WindowText(HWND hwnd) {  // also of a control of another process
-    char text[1024] = "";
-    return GetWindowTextA(hwnd, text, sizeof text), text;
+    wchar_t text[1024] = L"";
+    return GetWindowTextW(hwnd, text, 1024), Utf8(text);
 }
 inline bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
