@@ -140,6 +140,7 @@ void Program::OnShutDown() {
     // waits), the files hold the only state there is.
     if (engine_) {
         engine_->FinishSession();
+        history_.Flush();
         try {
             SaveState(state_, paths_);
         } catch (const AppError& e) {

@@ -213,8 +213,7 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     for (const std::string& line : bad) bytes += line + "\n";
     for (const std::string& line : good) bytes += line + "\r\n";
     const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
-    ASSERT_EQ(read.sessions.size(), 6u);
-    EXPECT_EQ(read.skippedLines, 6);
+    ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{6}, 6));
     for (int i = 0; i < 5; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i + 1]), good[i]);
     EXPECT_EQ(ParseHistory("start,end,seconds\n").skippedLines, 0);
 }
@@ -249,7 +248,6 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
 // Paths and messages between UTF-8 and Windows' UTF-16: every valid text both ways, each byte or
 // unit that is not valid replaced on its own, and the long form past 247 characters.
 TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsNotValid) {
-    using namespace std::string_literals;
     // UTF-8, UTF-16, which way: 1 from UTF-8, 2 to it, 3 both.
     const std::tuple<std::string, std::u16string, int> cases[] = {
         // clang-format off
@@ -266,10 +264,9 @@ TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsNotValid) {
     }
     EXPECT_EQ(Utf16FromUtf8("\xe9t", [](unsigned char c) { return char16_t(c); }), u"ét");
     const std::u16string name(244, u'a'), shortest = u"C:\\" + name, longer = shortest + u"a";
-    for (const auto& [path, extended] : {std::pair{shortest, shortest},
-                                         {longer, u"\\\\?\\" + longer},
-                                         {u"\\\\s\\" + name, u"\\\\?\\UNC\\s\\" + name},
-                                         {u"\\\\?\\" + longer, u"\\\\?\\" + longer},
-                                         {u"a" + longer, u"a" + longer}})
+    // clang-format off
+    for (const auto& [path, extended] : {std::pair{shortest, shortest}, {longer, u"\\\\?\\" + longer},
+         {u"\\\\s\\" + name, u"\\\\?\\UNC\\s\\" + name}, {u"\\\\?\\" + longer, u"\\\\?\\" + longer}, {u"a" + longer, u"a" + longer}})
+        // clang-format on
         EXPECT_EQ(Utf8FromUtf16(ExtendedLengthPath(path)), Utf8FromUtf16(extended));
 }

@@ -66,8 +66,9 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
         history.Refresh(SessionRecord{{{2026, 12, 7}, 11, 0, 0, 60}, {}, s},
                         {{2026, 12, 7}, 12, 0, s, 60});
     ListView_GetItemText(days, 0, 1, row, sizeof row);
-    EXPECT_EQ(std::string(row) + " " + std::to_string(ListView_GetItemCount(days)), "1:00:03 2");
-    EXPECT_EQ(ListView_GetNextItem(days, -1, LVNI_SELECTED), 1);
+    EXPECT_EQ(std::tuple(std::string(row), ListView_GetItemCount(days),
+                         ListView_GetNextItem(days, -1, LVNI_SELECTED)),
+              std::tuple("1:00:03", 2, 1));
     MSG escape = {history.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
     EXPECT_TRUE(IsDialogMessageA(history.Hwnd(), &escape) && !history.IsLoaded());
 }

@@ -18,8 +18,7 @@ class ProgramTest : public ::testing::Test {
   protected:
     ProgramTest() {  // as before the first start on a new account, offline
         for (const std::string& path : {settings, log, history.history, history.session})
-            SetFileAttributesW(W(path).c_str(), FILE_ATTRIBUTE_NORMAL),
-                DeleteFileW(W(path).c_str());
+            SetFileAttributesW(WIDE(path), FILE_ATTRIBUTE_NORMAL), DeleteFileW(WIDE(path));
         SetRemoteConnection(0);
     }
     std::string Files() const { return ReadFileBytes(settings) + ReadFileBytes(log); }
@@ -40,8 +39,7 @@ TEST_F(ProgramTest, StartExitRestartTrayMenusAndSessionEnd) {
     TimerProcess first;
     EXPECT_TRUE(first.Stats() && Files() == kDefaults + " 0 \r\n");
     WriteFileBytes(log, "0");  // then held for a moment at Exit, as a scanner would: Exit waits
-    HANDLE held =
-        CreateFileW(W(log).c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    HANDLE held = CreateFileW(WIDE(log), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
     std::string message = first.Exit(250);
     CloseHandle(held), message += first.Message(1500);
     EXPECT_TRUE(message.empty() && first.WaitForExit() && Files() == kSaved + " 0 \r\n") << message;
@@ -72,12 +70,11 @@ TEST_F(ProgramTest, StartExitRestartTrayMenusAndSessionEnd) {
     EXPECT_TRUE(Contains(WindowText(GetDlgItem(window, HistoryWindow::kStatus)), history.history));
     PostMessageA(GetDlgItem(window, HistoryWindow::kExport), BM_CLICK, 0, 0);
     const HWND save = program.Window("#32770");
+    const std::string exported = history.history + ".x.csv";
     for (int box : {0x47c, 0x480})  // the name box, in either style of the Save dialog
-        SendMessageW(GetDlgItem(save, box), WM_SETTEXT, 0,
-                     (LPARAM)W(history.history + ".x.csv").c_str());
+        SendMessageW(GetDlgItem(save, box), WM_SETTEXT, 0, (LPARAM)WIDE(exported));
     PostMessageA(save, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(
-        WaitFor([&] { return ReadFileBytes(history.history + ".x.csv").starts_with("date,"); }));
+    EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(exported).starts_with("date,"); }));
     // Closed by the Restart Manager while online: the files saved, the session recorded, the
     // process ended, and a new start counts.
     WriteFileBytes(settings, kDefaults), WriteFileBytes(log, ""), SetRemoteConnection(1);
@@ -104,8 +101,8 @@ TEST_F(ProgramTest, HardKillLosesAtMostAMinuteSleepSessionsAndOverflowAreSaved) 
     EXPECT_TRUE(Sessions()[0].seconds >= counted - 60 && Sessions()[0].seconds <= counted);
     // Held by another program, as a spreadsheet holds it: the sessions that end meanwhile (the
     // sleep ends one) wait, and reach it once when it lets go.
-    HANDLE held = CreateFileW(W(history.history).c_str(), GENERIC_READ, FILE_SHARE_READ, 0,
-                              OPEN_EXISTING, 0, 0);
+    HANDLE held =
+        CreateFileW(WIDE(history.history), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
     Sleep(5000), SendMessageA(program.Main(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     EXPECT_TRUE(SavedTotal() >= kept + 4 && abs(SavedTotal() - program.TotalShown()) <= 1);
     Sleep(2000), SetRemoteConnection(0), program.Menu(207);
@@ -114,7 +111,8 @@ TEST_F(ProgramTest, HardKillLosesAtMostAMinuteSleepSessionsAndOverflowAreSaved) 
         return Contains(WindowText(status), "2 sessions wait to be added");
     })) << WindowText(status);
     CloseHandle(held);
-    ASSERT_TRUE(program.Close() && Sessions().size() == 3);
+    ASSERT_TRUE(program.Close());
+    ASSERT_EQ(Sessions().size(), 3u);
     const int64_t seconds = Sessions()[1].seconds, after = Sessions()[2].seconds;
     EXPECT_TRUE(seconds >= 4 && seconds <= 7 && after >= 1 && after <= 3)
         << seconds << " " << after;
@@ -128,10 +126,12 @@ TEST_F(ProgramTest, HardKillLosesAtMostAMinuteSleepSessionsAndOverflowAreSaved) 
 // The files seeded into c:\windows before this test (CMakeLists.txt) stay as they were.
 TEST_F(ProgramTest, OldFilesInTheWindowsFolderSeedThePerUserCopies) {
     ASSERT_NE(log, kLogPath) << "c:\\windows can be written: no per-user copies to seed";
+    EXPECT_TRUE(Contains(log + history.history, "\\users\\Дмитрий\\"))
+        << log;  // tools/wine-session
     TimerProcess program;
     EXPECT_TRUE(WaitFor([&] { return program.TotalShown() == 4242; }) && program.Close());
     EXPECT_EQ(Files() + ReadFileBytes(kLogPath),
-              "True\r\nFalse\r\nFalse\r\n1\r\n2\r\n3\r\n 4242 \r\n 4242 \r\n");
+              "False\r\nFalse\r\nTrue\r\n1\r\n2\r\n3\r\n 4242 \r\n 4242 \r\n");
 }
 
 TEST_F(ProgramTest, BadOrUnusableFilesStopTheStartNamingTheFile) {
@@ -145,17 +145,16 @@ TEST_F(ProgramTest, BadOrUnusableFilesStopTheStartNamingTheFile) {
     ExpectRefusedStart(
         "The time log file \"" + log +
         "\" holds \"7777777777777777777777777777777777777777...\", which is outside");
-    WriteFileBytes(settings, kDefaults), DeleteFileW(W(log).c_str()),
-        CreateDirectoryW(W(log).c_str(), 0);
+    WriteFileBytes(settings, kDefaults), DeleteFileW(WIDE(log)), CreateDirectoryW(WIDE(log), 0);
     ExpectRefusedStart("a folder stands where the file should be");
-    RemoveDirectoryW(W(log).c_str()), WriteFileBytes(log, " 77 \r\n");
-    HANDLE held = CreateFileW(W(log).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    RemoveDirectoryW(WIDE(log)), WriteFileBytes(log, " 77 \r\n");
+    HANDLE held = CreateFileW(WIDE(log), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ExpectRefusedStart("The time log file \"" + log + "\" could not be opened");
     CloseHandle(held);
     TimerProcess readOnly;  // at Exit: reported, and the file keeps what it held
     ASSERT_TRUE(readOnly.Stats());
-    WriteFileBytes(log, " 5 \r\n"), SetFileAttributesW(W(log).c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteFileBytes(log, " 5 \r\n"), SetFileAttributesW(WIDE(log), FILE_ATTRIBUTE_READONLY);
     EXPECT_TRUE(Contains(readOnly.Exit(), "the file is read-only") &&
                 ReadFileBytes(log) == " 5 \r\n" &&
-                GetFileAttributesW(W(log + ".new").c_str()) == INVALID_FILE_ATTRIBUTES);
+                GetFileAttributesW(WIDE(log + ".new")) == INVALID_FILE_ATTRIBUTES);
 }

@@ -17,21 +17,18 @@
 #include "win/history_window_win.h"
 #include "win/stats_window_win.h"
 
-inline std::wstring W(const std::string& utf8) {  // a path for a wide call
-    return WidePath(utf8);
-}
+#define WIDE(path) WidePath(path).c_str()                    // a UTF-8 path for a wide call
 inline std::string ReadFileBytes(const std::string& path) {  // "" when there is no such file
     std::string bytes;
-    if (std::FILE* f = _wfopen(W(path).c_str(), L"rb")) {
+    if (std::FILE* f = _wfopen(WIDE(path), L"rb")) {
         for (int c; (c = std::fgetc(f)) != EOF;) bytes += static_cast<char>(c);
         std::fclose(f);
     }
     return bytes;
 }
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    const std::string folder = path.substr(0, path.find_last_of('\\'));
-    SHCreateDirectoryExW(nullptr, W(folder).c_str(), nullptr);
-    std::FILE* f = _wfopen(W(path).c_str(), L"wb");
+    SHCreateDirectoryExW(nullptr, WidePath(path.substr(0, path.rfind('\\'))).c_str(), nullptr);
+    std::FILE* f = _wfopen(WIDE(path), L"wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f), std::fclose(f);
 }
 inline std::string WindowText(HWND hwnd) {  // also of a control of another process
