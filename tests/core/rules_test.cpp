@@ -214,7 +214,7 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     for (const std::string& line : good) bytes += line + "\r\n";
     const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
     ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{6}, 6));
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i + 1]), good[i]);
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i + 1]), good[i]);
     EXPECT_EQ(ParseHistory("start,end,seconds\n").skippedLines, 0);
 }
 
