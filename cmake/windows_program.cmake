@@ -4,6 +4,7 @@ enable_language(RC)
 # tests drive the same forms the program shows.
 add_library(win STATIC
     src/win/about_box_win.cpp
+    src/win/allowance_dialog_win.cpp
     src/win/adjust_dialog_win.cpp
     src/win/alert_window_win.cpp
     src/win/clear_dialog_win.cpp

@@ -1,5 +1,6 @@
 #include "core/adjust_total.h"
 
+#include <array>
 #include <cmath>
 
 #include "core/app_error.h"
@@ -11,7 +12,8 @@ struct Unit {
     const char* name;
     int32_t seconds;
 };
-constexpr Unit kUnits[] = {{"days", 86400}, {"hours", 3600}, {"minutes", 60}};
+// Arrays that check their index in the tests' builds.
+constexpr std::array<Unit, 3> kUnits = {{{"days", 86400}, {"hours", 3600}, {"minutes", 60}}};
 
 std::string TooLarge(const Unit& unit, std::string_view text) {
     return "The " + std::string(unit.name) + " amount " + ShownInMessage(text) +
@@ -30,16 +32,16 @@ std::string OutOfRange(double total) {
 std::variant<int32_t, std::string> AdjustedTotal(int32_t total, std::string_view days,
                                                  std::string_view hours, std::string_view minutes,
                                                  AdjustDirection direction) {
-    const std::string_view texts[] = {days, hours, minutes};
+    const std::array<std::string_view, 3> texts = {days, hours, minutes};
     if (direction == AdjustDirection::Subtract) {
         double result = total;
-        for (int i = 0; i < 3; ++i) result -= NumberValue(texts[i]) * kUnits[i].seconds;
+        for (size_t i = 0; i < 3; ++i) result -= NumberValue(texts[i]) * kUnits[i].seconds;
         if (const auto rounded = std::isfinite(result) ? RoundToInt32(result) : std::nullopt)
             return *rounded;
         return OutOfRange(result);
     }
     int64_t sum = total;
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < 3; ++i) {
         const auto amount = RoundToInt32(NumberValue(texts[i]));
         const int64_t product = amount ? int64_t{*amount} * kUnits[i].seconds : 0;
         if (!amount || product > INT32_MAX || product < INT32_MIN)

@@ -45,8 +45,7 @@ std::optional<CalendarDate> LatestDueDay(const Options& options, const LocalDay&
 bool ScheduledClearingDue(const Options& options, const LocalDay& today,
                           const std::optional<CalendarDate>& lastClear) {
     const auto due = LatestDueDay(options, today);
-    if (!due) return false;
-    return lastClear ? *due > *lastClear : *due == today.date;
+    return due && lastClear && *due > *lastClear;
 }
 
 void TickEngine::OnTick() {
@@ -89,7 +88,6 @@ void TickEngine::OnTick() {
 }
 
 void TickEngine::CheckpointSession() {
-    if (!session_) return;
     session_->end = clock_.Now();
     host_.CheckpointSession(*session_);
 }

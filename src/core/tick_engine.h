@@ -35,8 +35,8 @@ class TickHost {
 };
 
 // Whether a scheduled clearing is due: a due day (a Sunday, a 1st) has come since the last one
-// recorded, or, with none recorded, today is one. A date earlier than the last clearing never
-// clears: the clock was set back. With an option on, the engine records the day before its start
+// recorded. A date earlier than the last clearing never clears: the clock was set back. With an
+// option on, the engine records the day before its start, or before the option was switched on,
 // when nothing is recorded, and today when the record lies ahead of it.
 bool ScheduledClearingDue(const Options& options, const LocalDay& today,
                           const std::optional<CalendarDate>& lastClear);

@@ -21,8 +21,8 @@ std::pair<char32_t, size_t> Decode(std::string_view text, size_t i) {
         if (!IsContinuation(c)) return {0, 0};
         code = (code << 6) | (c & 0x3F);
     }
-    constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kShortest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+    constexpr char32_t kShortest[] = {0x80, 0x800, 0x10000};  // for 2, 3 and 4 bytes
+    if (code < kShortest[length - 2] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
         return {0, 0};
     return {code, length};
 }
@@ -82,7 +82,7 @@ std::string Utf8FromUtf16(std::u16string_view text) {
 std::u16string ExtendedLengthPath(std::u16string path) {
     // Folders are refused past 248 characters, room for an 8.3 name inside them.
     if (path.size() < 248) return path;
-    if (path.size() > 2 && path[1] == u':' && path[2] == u'\\') return u"\\\\?\\" + path;
+    if (path[1] == u':' && path[2] == u'\\') return u"\\\\?\\" + path;
     if (path.starts_with(u"\\\\") && !path.starts_with(u"\\\\?\\"))
         return u"\\\\?\\UNC\\" + path.substr(2);
     return path;

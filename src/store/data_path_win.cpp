@@ -76,5 +76,6 @@ HistoryPaths ResolveHistoryPaths() {
     if (appData.empty()) return {};
     const std::string folder = appData + "\\Velmora Online Timer";
     CreateFolders(folder);
-    return {folder + "\\history.csv", folder + "\\session-in-progress.csv"};
+    return {folder + "\\history.csv", folder + "\\session-in-progress.csv",
+            folder + "\\options.ini"};
 }

@@ -18,7 +18,8 @@ class FileOps {
     virtual bool FlushToDisk(std::FILE* file);
     // Replaces target with source in one step; on failure, reason says why.
     virtual bool Replace(const std::string& source, const std::string& target, std::string& reason);
-    virtual bool Remove(const std::string& path);
+    // Nothing to say when it fails: what is left is harmless.
+    virtual void Remove(const std::string& path);
 };
 
 FileOps& SystemFileOps();

@@ -33,8 +33,8 @@ bool FileOps::Replace(const std::string& source, const std::string& target, std:
     return false;
 }
 
-bool FileOps::Remove(const std::string& path) {
-    return std::remove(path.c_str()) == 0;
+void FileOps::Remove(const std::string& path) {
+    std::remove(path.c_str());
 }
 
 FileOps& SystemFileOps() {

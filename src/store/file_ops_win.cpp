@@ -68,8 +68,8 @@ bool FileOps::Replace(const std::string& source, const std::string& target, std:
     return false;
 }
 
-bool FileOps::Remove(const std::string& path) {
-    return DeleteFileW(WidePath(path).c_str()) != 0;
+void FileOps::Remove(const std::string& path) {
+    DeleteFileW(WidePath(path).c_str());
 }
 
 FileOps& SystemFileOps() {

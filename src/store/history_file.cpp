@@ -5,38 +5,21 @@
 
 namespace {
 
-// Sessions are appended in the order they end: one already there is among the last lines, and a
-// history of years stays quick to append to.
-constexpr long kTailBytes = 1 << 16;
-
 AppError WriteError(const std::string& path, const std::string& reason) {
     return AppError(kErrFileAccess,
                     "The history file \"" + path + "\" could not be written: " + reason + ".");
 }
 
-std::string Tail(const std::string& path, FileOps& ops) {
-    if (ops.KindOf(path) == PathKind::kMissing) return "";
-    std::string reason, bytes;
-    std::FILE* f = ops.Open(path, "rb", reason);
-    if (!f) throw WriteError(path, reason);
-    if (std::fseek(f, -kTailBytes, SEEK_END) != 0) std::rewind(f);
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) throw WriteError(path, "it could not be read");
-    return bytes;
-}
-
 }  // namespace
 
 void AppendSession(const std::string& path, const SessionRecord& session, FileOps& ops) {
-    const std::string tail = Tail(path, ops);
+    // Read whole: years of history are a few hundred kilobytes, read once a session.
+    const std::string old = ReadWholeFile(path, kHistoryWhat, ops).value_or("");
     const std::string start = FormatLocalTime(session.start) + ",";
-    if (tail.starts_with(start) || tail.find("\n" + start) != std::string::npos) return;
-    std::string bytes = tail.empty()          ? std::string(kHistoryHeader) + "\r\n"
-                        : tail.back() != '\n' ? "\r\n"
-                                              : "";
+    if (old.starts_with(start) || old.find("\n" + start) != std::string::npos) return;
+    std::string bytes = old.empty()          ? std::string(kHistoryHeader) + "\r\n"
+                        : old.back() != '\n' ? "\r\n"
+                                             : "";
     bytes += FormatSessionLine(session) + "\r\n";
     std::string reason;
     std::FILE* f = ops.Open(path, "ab", reason);
@@ -79,8 +62,8 @@ bool HistoryRecorder::Flush() {
         } catch (const AppError& e) {
             const size_t n = waiting_.size();
             appendProblem_ = std::to_string(n) + (n == 1 ? " session waits" : " sessions wait") +
-                       " to be added to it: " + e.what() +
-                       " The timer adds them as soon as the file can be written.";
+                             " to be added to it: " + e.what() +
+                             " The timer adds them as soon as the file can be written.";
             break;
         }
     }

@@ -12,6 +12,7 @@ inline constexpr const char* kHistoryWhat = "history file";
 struct HistoryPaths {
     std::string history;
     std::string session;
+    std::string options;  // the options that are not in the settings file, beside them
 };
 
 // Appends one session's line, starting the file with its header, unless a line of the same start

@@ -99,6 +99,8 @@ ControlClass ClassOf(Kind kind) {
             return {"BUTTON", BS_GROUPBOX};
         case Kind::List:
             return {"SysListView32", LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER | WS_TABSTOP};
+        case Kind::Combo:
+            return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP};
     }
     return {"STATIC", 0};
 }
@@ -159,8 +161,9 @@ void Form::CreateControls() {
     for (const Control& c : controls_) {
         const ControlClass cls = ClassOf(c.kind);
         DWORD style = WS_CHILD | WS_VISIBLE | cls.style;
-        if (c.kind == Kind::Option && (&c == controls_.data() || (&c - 1)->kind != Kind::Option))
-            style |= WS_GROUP;
+        // Options in a row of the table are one group for the arrow keys; the next control ends it.
+        const bool afterOption = &c != controls_.data() && (&c - 1)->kind == Kind::Option;
+        if ((c.kind == Kind::Option) != afterOption) style |= WS_GROUP;
         HWND control =
             CreateWindowExA(c.kind == Kind::Edit || c.kind == Kind::List ? WS_EX_CLIENTEDGE : 0,
                             cls.name, c.caption, style, 0, 0, 0, 0, hwnd_,

@@ -4,9 +4,10 @@
 #include <span>
 #include <string>
 
-enum class Kind { Label, AutoLabel, Link, Button, CheckBox, Option, Edit, Frame, List };
+enum class Kind { Label, AutoLabel, Link, Button, CheckBox, Option, Edit, Frame, List, Combo };
 
-// One control as the form's table gives it, in twips; listed in tab order.
+// One control as the form's table gives it, in twips; listed in tab order. A Combo (a drop-down
+// list) is as high as its list when open, as in dialog templates.
 struct Control {
     int id;
     Kind kind;

@@ -21,7 +21,7 @@ constexpr Control kControls[] = {
     {W::kExport, Kind::Button, "Export...", 5985, 60, 1095, 315},
     {W::kDays, Kind::List, "", 60, 2400, 3900, 2400},
     {W::kMonths, Kind::List, "", 4080, 2400, 3000, 2400},
-    {W::kStatus, Kind::Label, "", 60, 4920, 7020, 420},
+    {W::kStatus, Kind::Label, "", 60, 4740, 7020, 600},
 };
 constexpr FormLayout kLayout = {"History", 7140, 5400, Border::Sizable, true, W::kDays};
 
@@ -135,7 +135,8 @@ void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const L
     days_ = shown_.RecentDays(31);
     SyncRows(Item(kDays), Rows(days_, false));
     SyncRows(Item(kMonths), Rows(shown_.RecentMonths(24), true));
-    const std::string status = problem_.empty() ? status_ : status_ + " " + problem_;
+    std::string status = problem_.empty() ? status_ : status_ + " " + problem_;
+    if (!allowance_.empty()) status = allowance_ + "\n" + status;
     if (status != statusShown_) SetUnicodeText(kStatus, statusShown_ = status);
     // Not erased: the chart paints the whole of its area, off screen.
     const RECT chart = ChartArea();
@@ -180,7 +181,7 @@ void HistoryWindow::OnExport() {
 void HistoryWindow::PlaceControls() {
     RECT client;
     GetClientRect(Hwnd(), &client);
-    const int gap = TwipsToPixels(60), statusHeight = TwipsToPixels(420);
+    const int gap = TwipsToPixels(60), statusHeight = TwipsToPixels(600);
     const int top = ChartArea().bottom + gap, bottom = client.bottom - statusHeight - gap;
     const int split = (client.right - 3 * gap) / 2 + gap;
     MoveWindow(Item(kDays), gap, top, split - gap, std::max(0, bottom - top), TRUE);
@@ -215,7 +216,8 @@ RECT HistoryWindow::BarArea(int day) const {
 // Hours up the side, a bar a day, today at the right.
 void HistoryWindow::PaintChart(HDC dc) {
     const std::vector<int64_t> seconds = shown_.DailySeconds(today_, kChartDays);
-    const int64_t most = std::max<int64_t>(3600, *std::max_element(seconds.begin(), seconds.end()));
+    const int64_t most = std::max(
+        {int64_t{3600}, dailyAllowance_, *std::max_element(seconds.begin(), seconds.end())});
     const int hours = static_cast<int>((most + 3599) / 3600);
     const int step = hours <= 6 ? 1 : hours <= 12 ? 2 : hours <= 24 ? 4 : (hours + 5) / 6;
     const RECT full = BarArea(0);
@@ -246,6 +248,15 @@ void HistoryWindow::PaintChart(HDC dc) {
         if (r.top < bottom) FillRect(dc, &r, bar);
     }
     DeleteObject(bar);
+    if (dailyAllowance_ > 0) {  // the daily allowance across the bars
+        HPEN line = CreatePen(PS_SOLID, std::max(1, TwipsToPixels(30)), RGB(220, 0, 0));
+        oldPen = SelectObject(dc, line);
+        const int y =
+            bottom - static_cast<int>(int64_t{height} * dailyAllowance_ / (int64_t{hours} * 3600));
+        MoveToEx(dc, full.left, y, nullptr);
+        LineTo(dc, chart.right, y);
+        DeleteObject(SelectObject(dc, oldPen));
+    }
     const CalendarDate first = DateOfDay(DayNumber(today_) - kChartDays + 1);
     char from[16];
     std::snprintf(from, sizeof from, "%04d-%02d-%02d", first.year, first.month, first.day);

@@ -20,6 +20,11 @@ class HistoryWindow : public Form {
     // Why the history is not written yet (the sessions waiting to be written), said after the
     // status line from the next refresh on; "" once they are written clears it.
     void NoteProblem(const std::string& text) { problem_ = text; }
+    // The allowance's line over the file's ("" without one); a daily one is drawn on the chart.
+    void ShowAllowance(const std::string& text, int64_t dailySeconds) {
+        allowance_ = text;
+        dailyAllowance_ = dailySeconds;
+    }
     // Shows the tables with the session in progress (if any), up to today.
     void Refresh(const std::optional<SessionRecord>& current, const LocalTime& now);
     // Where the bar of a day of the chart stands (0 is the oldest, 30 today), for tests.
@@ -36,7 +41,8 @@ class HistoryWindow : public Form {
 
     const HistoryPaths& paths_;
     UsageTable read_;
-    std::string status_, problem_, statusShown_;
+    std::string status_, problem_, statusShown_, allowance_;
+    int64_t dailyAllowance_ = 0;
     UsageTable shown_;
     CalendarDate today_;
     std::vector<DatedUsage> days_;

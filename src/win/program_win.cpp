@@ -5,6 +5,7 @@
 #include "win/about_box_win.h"
 #include "win/adjust_dialog_win.h"
 #include "win/alert_window_win.h"
+#include "win/allowance_dialog_win.h"
 #include "win/clear_dialog_win.h"
 #include "win/config_dialog_win.h"
 #include "win/dialup_probe_win.h"
@@ -30,6 +31,7 @@ enum MenuId : UINT {
     kMenuAbout,
     kMenuExit,
     kMenuHistory,  // added after the others, so that their numbers stay
+    kMenuAllowance,
 };
 
 template <class T>
@@ -51,6 +53,7 @@ struct ProgramWindows {
     ClearDialog clear;
     AboutBox about;
     HistoryWindow history;
+    AllowanceDialog allowance;
 };
 
 Program::Program() = default;
@@ -103,7 +106,9 @@ bool Program::CreateMainWindows(HINSTANCE instance) {
         ConfigDialog(state_, paths_.settings, mainWindow_), AdjustDialog(state_, mainWindow_),
         ClearDialog(
             state_, [this](const LogRecord& record) { SaveLogNow(record); }, mainWindow_),
-        AboutBox(mainWindow_), HistoryWindow(historyPaths_, mainWindow_)});
+        AboutBox(mainWindow_), HistoryWindow(historyPaths_, mainWindow_),
+        AllowanceDialog(
+            more_, [this] { SaveMoreOptions(); }, mainWindow_)});
     return true;
 }
 
@@ -123,6 +128,12 @@ bool Program::OnStart() {
     historyPaths_ = ResolveHistoryPaths();
     history_.Recover();
     ShowHistoryProblem();
+    try {
+        more_ = LoadMoreOptions(historyPaths_.options);
+        for (const SessionRecord& s : LoadHistory(historyPaths_.history).sessions) usage_.Add(s);
+    } catch (const AppError& e) {
+        windows_->history.NoteProblem(e.what());
+    }
     engine_ = std::make_unique<TickEngine>(state_, clock_, static_cast<TickHost&>(*this));
     SetTimer(mainWindow_, kTickTimer, kTickIntervalMs, nullptr);
     // After an update the Restart Manager closed it for, not after a crash or a hang.
@@ -161,6 +172,7 @@ void Program::OnTick() {
     }
     try {
         engine_->OnTick();
+        ShowAllowance();
         windows_->history.Refresh(engine_->CurrentSession(), clock_.Now());
     } catch (const AppError& e) {
         // Stop the clock first: the report's own message loop would tick again.
@@ -183,9 +195,52 @@ void Program::CheckpointSession(const SessionRecord& session) {
 }
 
 void Program::RecordSession(const SessionRecord& session) {
+    usage_.Add(session);
     history_.Record(session);
     ShowHistoryProblem();
     windows_->history.AddSession(session);
+}
+
+void Program::ShowAllowance() {
+    const Allowance& allowance = more_.allowance;
+    if (allowance.period == AllowancePeriod::kOff || allowance.seconds <= 0) {
+        trayIcon_->ShowPlain();
+        windows_->history.ShowAllowance("", 0);
+        return;
+    }
+    const LocalTime now = clock_.Now();
+    UsageTable current;  // the session in progress, split at midnight like the others
+    if (const auto& session = engine_->CurrentSession())
+        current.Add({session->start, now, session->seconds});
+    const Period period = PeriodOf(allowance, now.date);
+    const int64_t used = UsedIn(usage_, period, now.date) + UsedIn(current, period, now.date);
+    const int64_t today =
+        usage_.DailySeconds(now.date, 1)[0] + current.DailySeconds(now.date, 1)[0];
+    const std::string line = AllowanceLine(allowance, used, today);
+    trayIcon_->ShowShare(static_cast<int>(std::min<int64_t>(used * 100 / allowance.seconds, 100)),
+                         allowance.warnPercent, line);
+    windows_->history.ShowAllowance(
+        line + "; " +
+            AllowanceForecast(allowance, used, period, now.date,
+                              now.hour * 3600 + now.minute * 60 + now.second),
+        allowance.period == AllowancePeriod::kDay ? allowance.seconds : 0);
+    const auto before = more_.lastWarning;
+    const auto due = WarningDue(allowance, used, period, more_.lastWarning);
+    if (due)
+        trayIcon_->Notify((*due >= 100
+                               ? std::string("The allowance is used up.")
+                               : "You have used " + std::to_string(*due) + " % of the allowance.") +
+                          "\n" + line);
+    if (more_.lastWarning == before) return;
+    try {  // so that a restart does not warn again
+        SaveMoreOptions();
+    } catch (const AppError& e) {
+        windows_->history.NoteProblem(e.what());
+    }
+}
+
+void Program::SaveMoreOptions() {
+    ::SaveMoreOptions(more_, historyPaths_.options);
 }
 
 void Program::ShowHistoryProblem() {
@@ -248,6 +303,7 @@ void Program::OpenTrayMenu() {
         trayMenu_ = CreatePopupMenu();
         AppendMenuA(trayMenu_, MF_STRING, kMenuStats, "&Stats");
         AppendMenuA(trayMenu_, MF_STRING, kMenuHistory, "&History");
+        AppendMenuA(trayMenu_, MF_STRING, kMenuAllowance, "Allo&wance...");
         AppendMenuA(trayMenu_, MF_STRING, kMenuConfig, "C&onfiguration");
         AppendMenuA(trayMenu_, MF_STRING, kMenuAdjust, "A&just Log Time");
         AppendMenuA(trayMenu_, MF_STRING, kMenuClear, "&Clear Log");
@@ -285,6 +341,9 @@ void Program::OnMenu(UINT id) {
             break;
         case kMenuHistory:
             OpenHistory();
+            break;
+        case kMenuAllowance:
+            windows_->allowance.Show();
             break;
         case kMenuExit:
             DestroyWindow(mainWindow_);

@@ -3,10 +3,12 @@
 
 #include <memory>
 
+#include "core/allowance.h"
 #include "core/app_state.h"
 #include "core/tick_engine.h"
 #include "core/tray_click.h"
 #include "store/data_path.h"
+#include "store/options_file.h"
 #include "win/clock_win.h"
 
 class TrayIcon;
@@ -38,6 +40,10 @@ class Program : private TickHost {
     void OpenHistory();
     // Says in the History window what the last write of the history left undone.
     void ShowHistoryProblem();
+    // The allowance's share on the icon, its tip, its warnings and its line in the History window.
+    void ShowAllowance();
+    // Throws AppError naming the file.
+    void SaveMoreOptions();
 
     // TickHost
     bool IsDialUpConnected() override;
@@ -52,6 +58,9 @@ class Program : private TickHost {
     HistoryPaths historyPaths_;
     HistoryRecorder history_{historyPaths_};
     int ticksSinceHistoryTry_ = 0;
+    MoreOptions more_;
+    // The history's online time per day, without the session in progress.
+    UsageTable usage_;
     WindowsClock clock_;
     std::unique_ptr<TickEngine> engine_;
     TrayClicks trayClicks_;

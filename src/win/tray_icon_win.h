@@ -1,13 +1,18 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // The program's icon in the notification area; its mouse messages go to callbackWindow.
 class TrayIcon {
   public:
     TrayIcon(HWND callbackWindow, HICON icon) : window_(callbackWindow), icon_(icon) {}
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
-    ~TrayIcon() { Remove(); }
+    ~TrayIcon() {
+        Remove();
+        if (shareIcon_) DestroyIcon(shareIcon_);
+    }
 
     // The shell may refuse or time out while it is still starting at logon: false then, and
     // the caller tries again later. After the taskbar was created anew, call it again.
@@ -16,9 +21,21 @@ class TrayIcon {
     bool IsShown() const { return shown_; }
     // The shell lost its icons when it restarted.
     void Forget() { shown_ = false; }
+    // With an allowance: the share used drawn on the icon, and a line of the tip under the
+    // program's name; only what changed is sent to the shell.
+    void ShowShare(int percent, int warnPercent, const std::string& line);
+    // Without one: the icon and the tip of before.
+    void ShowPlain();
+    // A notification from the icon, which Windows 10 and 11 show as a toast.
+    void Notify(const std::string& text);
 
   private:
+    bool Modify(UINT flags, HICON icon, const std::wstring& tip, const std::wstring& info);
+
     HWND window_;
     HICON icon_;
     bool shown_ = false;
+    int shownShare_ = -1;  // -1: the plain icon
+    std::string shownLine_;
+    HICON shareIcon_ = nullptr;
 };

@@ -161,6 +161,13 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
           "75 The time log file \"" + dir.string() +
               "\" could not be read: a folder stands where the file should be" + advice);
     error([&] { WriteFileAtomically((dir / "no" / "f").string(), "", "x"); }, "No such file");
+    // The system's calls failing: a rename over a folder; a pipe, which cannot be synced.
+    fs::create_directory(dir / "d");
+    error([&] { WriteFileAtomically((dir / "d").string(), "", "x"); }, "Is a directory");
+    int ends[2];
+    std::FILE* pipeEnd = pipe(ends) == 0 ? fdopen(ends[1], "w") : nullptr;
+    EXPECT_FALSE(pipeEnd && SystemFileOps().FlushToDisk(pipeEnd));
+    std::fclose(pipeEnd), close(ends[0]);
 }
 
 // A file a user may not write is used from a per-user copy, as Windows does for old programs;
@@ -205,14 +212,16 @@ TEST(DataPaths, FollowThePerUserCopiesLikeWindowsDoes) {
 // progress, which never overwrites it, through a crash, and is appended once when the file lets go;
 // a stale file of waiting sessions adds nothing.
 TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
-    const HistoryPaths files{(dir / "history.csv").string(), (dir / "session.csv").string()};
+    const HistoryPaths files{(dir / "history.csv").string(), (dir / "session.csv").string(), ""};
     struct HeldOps : FileOps {
         bool held = false, removeFails = false;
         std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
             if (held && mode[0] == 'a') return reason = "another program has it open", nullptr;
             return FileOps::Open(p, mode, reason);
         }
-        bool Remove(const std::string& p) override { return !removeFails && FileOps::Remove(p); }
+        void Remove(const std::string& p) override {
+            if (!removeFails) FileOps::Remove(p);
+        }
     } ops;
     const auto at = [](int minute) {
         return SessionRecord{

@@ -26,7 +26,7 @@ TEST(NumberValue, LeadingNumberOfTextWholeNumberAndRounding) {
         {"&o78", 7, 3}, {"&H", 0, 0}, {"&", 0, 0}, {"&x0", 0, 0}, {"&Hzz", 0, 0}, {"2.5", 2.5, 3},
         {".5", 0.5, 2}, {"5.", 5, 2}, {"5.x", 5, 2}, {".", 0, 0}, {"-.25x", -.25, 4}, {"07", 7, 2},
         {"--1", 0, 0}, {"1,5", 1, 1}, {"-", 0, 0}, {"1.2.3", 1.2, 3}, {"9e999", INFINITY, 5}, {"1e-999", 0, 6},
-        {"1h5", 1, 1}, {"7O7", 7, 1}};
+        {"1h5", 1, 1}, {"7O7", 7, 1}, {"1e5x", 1e5, 3}};
     // clang-format on
     for (const auto& [text, value, length] : cases) {
         const LeadingNumber n = ParseLeadingNumber(text);
@@ -123,6 +123,9 @@ TEST(TrayClicks, DoubleClickTogglesRightClickOpensTheMenuOneAtATime) {
     using enum TrayAction;
     EXPECT_EQ(acted,
               (std::vector{None, None, None, ToggleStats, None, OpenMenu, None, ToggleStats}));
+    AppState state;  // the window shown when hidden and hidden when shown
+    EXPECT_EQ(std::pair(::ToggleStats(state, false), ::ToggleStats(state, true)),
+              std::pair(true, false));
 }
 
 // Days counted from 1970-01-01 over leap centuries, and each of 3,200 years' days after the last.
@@ -203,10 +206,10 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200",
                                 "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
                                 t + "2026-12-07T08:30:00+01:00,1800",
-                                t + "2028-01-11T10:00:01+01:00,1",
+                                t + "2028-01-11T10:00:01+01:00,0",
                                 t + "2026-12-07T10:20:00+01:00,2147483647"};
     // clang-format off
-    const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-5", "garbage", "start,end,seconds",
+    const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1", "garbage", "start,end,seconds",
         t + "2026-12-07T10:20:00+01:00,2147483648", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5"};
     // clang-format on
     std::string bytes = good[0] + "\r\n";  // no header: a line like any other
@@ -221,20 +224,23 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
 TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     UsageTable table;
     // 23:00 to 02:00 over a month's end with 2:30 counted, the clock set on half an hour: from
-    // the start as it was counted; the end of summer time; a day in a clock that stood.
+    // the start as it was counted; the end of summer time; a day in a clock that stood; one that
+    // ends at midnight.
     // clang-format off
     for (const auto& [start, end, seconds] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000},
          {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1},
-         {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0}})  // clang-format on
+         {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0},
+         {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600}})  // clang-format on
         table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds});
     using D = DatedUsage;
     EXPECT_EQ(table.RecentDays(31),
               (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
-                           D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 25}, {1, 1}}}));
+                           D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 31}, {3600, 1}},
+                           D{{2026, 10, 25}, {1, 1}}}));
     EXPECT_EQ(table.RecentDays(1).size(), 1u);
     EXPECT_EQ(table.RecentMonths(24),
               (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}},
-                           D{{2026, 10, 1}, {1, 1}}}));
+                           D{{2026, 10, 1}, {3601, 2}}}));
     EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
     table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(),
                ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402});
@@ -256,7 +262,8 @@ TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsNotValid) {
         {"\xe9t\xe9", u"\xfffdt\xfffd", 1}, {"\xc0\x80", u"\xfffd\xfffd", 1},  // not UTF-8; overlong
         {"\xed\xa0\x80", u"\xfffd\xfffd\xfffd", 1}, {"\xf4\x90\x80\x80", u"\xfffd\xfffd\xfffd\xfffd", 1},
         {"\xe2\x82", u"\xfffd\xfffd", 1}, {"\xe2(\xa1", u"\xfffd(\xfffd", 1}, {"\xf8\x88\x80\x80", u"\xfffd\xfffd\xfffd\xfffd", 1},
-        {"a\xef\xbf\xbd", u"a\xd83d", 2}, {"\xef\xbf\xbd\xef\xbf\xbd", u"\xde00\xd83d", 2}};  // lone surrogates
+        {"\xe0\xa0\x80\xf0\x90\x80\x80", u"\x800\U00010000", 3}, {"\xed\xbf\xbf", u"\xfffd\xfffd\xfffd", 1},  // the bounds
+        {"a\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xee\x80\x80", u"a\xdc00\xdfff\xd800\xe000", 2}};  // lone surrogates
     // clang-format on
     for (const auto& [utf8, utf16, ways] : cases) {
         EXPECT_EQ(ways & 1 ? Utf16FromUtf8(utf8) : utf16, utf16) << utf8 << ", to UTF-16";

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "core/app_error.h"
+
 #include <deque>
 #include <vector>
+
+void PrintTo(const SessionRecord& s, std::ostream* out) {  // a failure says which
+    *out << FormatSessionLine(s);
+}
 
 namespace {
 
@@ -80,6 +86,19 @@ TEST_F(TickEngineTest, CountsTheTimeThatPassedShowsItAndAlertsAtTheLimit) {
     state.totalSeconds = 900, Ticks({true}, 40);  // adjusted below the limit, then past it
     state.options.alertEnabled = false, state.totalSeconds = 900, Ticks({true}, 40);
     EXPECT_EQ(alerts, (std::vector{936, 936}));
+    // Started anew: the changing total saved on each minute, and only then; a total saved
+    // already or elsewhere (a dialog) not again.
+    state.totalSeconds = 0, engine.emplace(state, *this, *this), saved.clear();
+    Ticks({true}, 120), Ticks({false}, 1, 0), Ticks({false}, 61);
+    state.totalSeconds = 7, engine->NoteLogSaved(LogRecordOf(state)), Ticks({false}, 61);
+    EXPECT_EQ(saved, (std::vector{LogRecord{60, {}}, LogRecord{120, {}}}));
+    // The last second before the limit, at a tick and at a session's end; none past it.
+    state.totalSeconds = INT32_MAX - 1, Ticks({true});
+    state.totalSeconds = INT32_MAX - 1, Ticks({false}, 1, 2000);
+    EXPECT_EQ(state.totalSeconds, INT32_MAX);
+    const auto counts = std::pair(state.totalSeconds, state.sessionSeconds);
+    EXPECT_THROW(Ticks({true}, 1, 3000), AppError);  // and the counts stay
+    EXPECT_EQ(std::pair(state.totalSeconds, state.sessionSeconds), counts);
 }
 
 // Online a second a tick, from a Wednesday after a Sunday missed while the options were off: a
@@ -118,7 +137,7 @@ TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay)
     const LocalDay monday14{{2026, 12, 14}, 2}, jan2{{2027, 1, 2}, 7};
     for (const auto& [options, last, day, later, totals] :
          {std::tuple{weekly, dec5, kWednesday, monday14, "1 1"},
-          {weekly, none, kWednesday, monday14, "51 1"},
+          {weekly, none, kMonday, monday14, "51 1"},
           {monthly, none, newYear, jan2, "1 2"},
           {off, none, kWednesday, monday14, "51 1"},
           {weekly, ahead, kWednesday, monday14, "51 1"}}) {
@@ -144,13 +163,15 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     EXPECT_EQ(checkpoints.size(), 2u);  // offline: nothing to checkpoint
     Ticks({true}, 61);                  // a second session: a checkpoint 60 s after its start
     EXPECT_EQ(checkpoints.size(), 3u);
-    // Asleep an hour and still up: it ends before and a new one begins. Asleep with no word of
-    // it, and found down: it ends at the last tick before.
-    engine->Suspend(), ms += 3'600'000, engine->Resume(), Ticks({true}, 5);
+    // Asleep (or not after all) and still up: it ends before and a new one begins. Asleep an hour
+    // with no word of it, and found down: it ends at the last tick before.
+    ms += 1000, engine->Suspend(), Ticks({true}, 2);  // a sleep that did not come
+    ms += 3'600'000, engine->Resume(), Ticks({true}, 5);
     ms += 3'600'000, engine->Resume(), Ticks({false}), engine->FinishSession();
     const LocalDay d = kMonday;
     EXPECT_EQ(sessions,
               (std::vector{sessions[0],
-                           SessionRecord{{d.date, 0, 20, 40, 60}, {d.date, 0, 21, 40, 60}, 60},
-                           SessionRecord{{d.date, 1, 21, 41, 60}, {d.date, 1, 21, 45, 60}, 5}}));
+                           SessionRecord{{d.date, 0, 20, 40, 60}, {d.date, 0, 21, 41, 60}, 60},
+                           SessionRecord{{d.date, 0, 21, 42, 60}, {d.date, 0, 21, 43, 60}, 3},
+                           SessionRecord{{d.date, 1, 21, 44, 60}, {d.date, 1, 21, 48, 60}, 5}}));
 }

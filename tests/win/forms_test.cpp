@@ -1,6 +1,7 @@
 // The windows, made in this process and driven by messages.
 #include <gtest/gtest.h>
 
+#include "win/allowance_dialog_win.h"
 #include "win_test_support.h"
 
 #include <commctrl.h>
@@ -19,7 +20,7 @@ class FormsTest : public ::testing::Test {
     AppState state;
     const std::string ini = std::string(std::getenv("TEMP")) + "\\forms-test.ini";
     std::string log = "c:\\no-such-folder\\tavo.dat";  // a folder that is not there
-    HistoryPaths paths{ini + ".csv", ini + ".session"};
+    HistoryPaths paths{ini + ".csv", ini + ".session", ini + ".options"};
     StatsWindow stats{nullptr};
     AlertWindow alert{state.options, nullptr};
     ConfigDialog config{state, ini, nullptr};
@@ -27,6 +28,9 @@ class FormsTest : public ::testing::Test {
     ClearDialog clear{state, [this](const LogRecord& r) { SaveLogTotal(r, log); }, nullptr};
     AboutBox about{nullptr};
     HistoryWindow history{paths, nullptr};
+    MoreOptions more;
+    int saves = 0;
+    AllowanceDialog allowance{more, [this] { ++saves; }, nullptr};
 };
 
 TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
@@ -73,6 +77,29 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     EXPECT_TRUE(IsDialogMessageA(history.Hwnd(), &escape) && !history.IsLoaded());
 }
 
+TEST_F(FormsTest, AllowanceDialogTakesOnlyWhatItCanKeep) {
+    using A = AllowanceDialog;
+    more.allowance = {AllowancePeriod::kWeek, 37 * 3600 + 30 * 60, 4, 1, 80}, allowance.Show();
+    HWND weekdays = allowance.Item(A::kWeekStartList), day = allowance.Item(A::kMonthStartBox);
+    const BOOL dayWasOn = IsWindowEnabled(day);
+    Click(allowance, A::kPerMonth), allowance.SetText(A::kMonthStartBox, "32");
+    const std::string refused = Click(allowance, A::kOk, 5000);
+    EXPECT_EQ(std::tuple(refused, dayWasOn, IsWindowEnabled(day), IsWindowEnabled(weekdays), saves),
+              std::tuple("Allowance\nThe day a month starts on must be from 1 to 31.", 0, 1, 0, 0));
+    allowance.SetText(A::kMonthStartBox, "31"), allowance.SetText(A::kWarnBox, "90");
+    Click(allowance, A::kOk);  // the weekday, hours and minutes as they were shown
+    const Allowance a = more.allowance;
+    EXPECT_EQ(std::tuple(int(a.period), a.seconds, a.weekStart, a.monthStart, a.warnPercent, saves,
+                         allowance.IsLoaded()),
+              std::tuple(3, 135000, 4, 31, 90, 1, false));
+    allowance.Show(), SetFocus(allowance.Item(A::kPerMonth));  // arrows go round the options
+    MSG key = {GetFocus(), WM_KEYDOWN, VK_DOWN, 0, 0, {}};
+    const bool wentRound = IsDialogMessageA(allowance.Hwnd(), &key) && allowance.Checked(A::kOff);
+    key.wParam = VK_ESCAPE, IsDialogMessageA(allowance.Hwnd(), &key);  // Esc changes nothing
+    EXPECT_EQ(std::tuple(wentRound, allowance.IsLoaded(), saves, more.allowance == a),
+              std::tuple(true, false, 1, true));
+}
+
 // At this DPI, and laid out again after a move to a monitor at 150% (what Windows sends then): no
 // caption clipped, no control on another, sizes and fonts from twips and points.
 TEST_F(FormsTest, LayoutsFitAtThisDpiAndAfterAMoveToAnother) {
@@ -82,7 +109,7 @@ TEST_F(FormsTest, LayoutsFitAtThisDpiAndAfterAMoveToAnother) {
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     for (const int to : {dpi, dpi * 3 / 2})
         for (Form* form : {(Form*)&stats, (Form*)&alert, (Form*)&config, (Form*)&adjust,
-                           (Form*)&clear, (Form*)&about}) {
+                           (Form*)&clear, (Form*)&about, (Form*)&allowance}) {
             RECT client, r, x;
             form->Show(), SetFocus(form->Hwnd()), GetWindowRect(form->Hwnd(), &r);  // no focus box
             SendMessageA(form->Hwnd(), WM_DPICHANGED, MAKEWPARAM(to, to), (LPARAM)&r);

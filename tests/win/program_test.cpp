@@ -17,7 +17,8 @@ std::string InUse(const std::string& fixed) {  // or its per-user copy if c:\win
 class ProgramTest : public ::testing::Test {
   protected:
     ProgramTest() {  // as before the first start on a new account, offline
-        for (const std::string& path : {settings, log, history.history, history.session})
+        for (const std::string& path :
+             {settings, log, history.history, history.session, history.options})
             SetFileAttributesW(WIDE(path), FILE_ATTRIBUTE_NORMAL), DeleteFileW(WIDE(path));
         SetRemoteConnection(0);
     }
@@ -67,9 +68,11 @@ TEST_F(ProgramTest, StartExitRestartTrayMenusAndSessionEnd) {
     // The History window names its file; Export writes into the same folder.
     program.Menu(207);
     const HWND window = program.Window(kFormClass, "History");
-    EXPECT_TRUE(Contains(WindowText(GetDlgItem(window, HistoryWindow::kStatus)), history.history));
+    const HWND status = GetDlgItem(window, HistoryWindow::kStatus);
+    EXPECT_TRUE(WaitFor([&] { return Contains(WindowText(status), history.history); }));
     PostMessageA(GetDlgItem(window, HistoryWindow::kExport), BM_CLICK, 0, 0);
     const HWND save = program.Window("#32770");
+    WaitFor([&] { return GetDlgItem(save, 0x47c) || GetDlgItem(save, 0x480); });
     const std::string exported = history.history + ".x.csv";
     for (int box : {0x47c, 0x480})  // the name box, in either style of the Save dialog
         SendMessageW(GetDlgItem(save, box), WM_SETTEXT, 0, (LPARAM)WIDE(exported));
@@ -121,6 +124,30 @@ TEST_F(ProgramTest, HardKillLosesAtMostAMinuteSleepSessionsAndOverflowAreSaved) 
     TimerProcess overflowing;
     EXPECT_TRUE(Contains(overflowing.Message(20000), "largest total") &&
                 overflowing.WaitForExit() && Files() == kSaved + " 2147483647 \r\n");
+}
+
+// An allowance of 4 s a day, warned at 50 %: a notification at each share, none again after a
+// restart the same day. Wine shows one as a tooltip window without text; the shares warned of
+// are read from the options file.
+TEST_F(ProgramTest, AllowanceWarnsOnceAtEachShareAcrossARestart) {
+    WriteFileBytes(history.options, "allowance=day\r\nallowance-seconds=4\r\nwarn-percent=50\r\n");
+    SetRemoteConnection(1);
+    std::string shares;
+    bool shown[2] = {};
+    for (bool& balloon : shown) {
+        TimerProcess program;
+        for (int i = 0; i < 8; ++i, Sleep(1000)) {
+            const std::string file = ReadFileBytes(history.options);
+            const size_t at = std::min(file.find(',', file.find("last-warning=")), file.size());
+            const std::string share = file.substr(at, file.find('\r', at) - at);
+            if (!shares.ends_with(share)) shares += share;
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "tooltips_class32", nullptr));)
+                balloon |= IsWindowVisible(w) != 0;
+        }
+        EXPECT_TRUE(program.Close());
+    }
+    EXPECT_EQ(std::tuple(shares, shown[0], shown[1]),
+              std::tuple(std::string(",0,50,100"), true, false));
 }
 
 // The files seeded into c:\windows before this test (CMakeLists.txt) stay as they were.

@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/history.h"
+
+// An allowance of online time per day, per week or per month, counted from the history (split at
+// local midnight like the History window), so that clearing or adjusting the log leaves it alone.
+enum class AllowancePeriod { kOff, kDay, kWeek, kMonth };
+
+struct Allowance {
+    AllowancePeriod period = AllowancePeriod::kOff;
+    int64_t seconds = 0;  // the hours and minutes allowed in one period
+    int weekStart = 2;    // the weekday a week starts on: 1 Sunday ... 7 Saturday
+    int monthStart = 1;   // 1-31; a day past a month's end stands for its last day
+    int warnPercent = 80;
+    friend bool operator==(const Allowance&, const Allowance&) = default;
+};
+
+// The days of the period that holds `today`: its first day and the first day of the next one.
+struct Period {
+    CalendarDate first, next;
+    friend bool operator==(const Period&, const Period&) = default;
+};
+Period PeriodOf(const Allowance& allowance, const CalendarDate& today);
+
+// The seconds the table holds for the days of the period up to `today`.
+int64_t UsedIn(const UsageTable& table, const Period& period, const CalendarDate& today);
+
+// The last warning given: the first day of its period and the share it was given at (the warning
+// share or 100).
+struct AllowanceWarning {
+    CalendarDate period;
+    int percent = 0;
+    friend bool operator==(const AllowanceWarning&, const AllowanceWarning&) = default;
+};
+
+// The share to warn of now (the warning share or 100), once per period: `last` is updated to what
+// has been given. A share that is no longer reached (the allowance was raised) is armed again.
+std::optional<int> WarningDue(const Allowance& allowance, int64_t used, const Period& period,
+                              std::optional<AllowanceWarning>& last);
+
+// "This month: 12:05 of 40:00 (30 %) - today 1:23" (for a daily allowance, "Today: 1:23 of 2:00
+// (69 %)"); at most 100 characters.
+std::string AllowanceLine(const Allowance& allowance, int64_t used, int64_t usedToday);
+// "1:45 a day left" or "at this pace 38:10 by 14 January", from the pace so far in the period, at
+// `now` seconds into `today`.
+std::string AllowanceForecast(const Allowance& allowance, int64_t used, const Period& period,
+                              const CalendarDate& today, int secondsIntoToday);
+
+// What the allowance dialog's OK reads: the period chosen, and the texts of its boxes (hours,
+// minutes, the day of the month a month starts on, the warning share). The allowance, or the
+// message that says what is wrong with which box.
+std::variant<Allowance, std::string> AllowanceFromInput(AllowancePeriod period, int weekStart,
+                                                        std::string_view hours,
+                                                        std::string_view minutes,
+                                                        std::string_view monthStart,
+                                                        std::string_view warnPercent);
+
+// The share used drawn over the program's icon, whose pixels are 0xAARRGGBB, rows top down: a bar
+// along its foot, outlined in black on white so that it reads on dark and light taskbars, filled
+// blue, amber from the warning share, red when all is used.
+void DrawShareBar(uint32_t* pixels, int width, int height, int percent, int warnPercent);

@@ -1,0 +1,31 @@
+#pragma once
+#include <functional>
+
+#include "store/options_file.h"
+#include "win/form_win.h"
+
+// The online time allowed per day, week or month, and the share of it to warn at.
+class AllowanceDialog : public Form {
+  public:
+    // clang-format off
+    enum : int {
+        kHoursLabel = 101, kMinutesLabel, kWarnLabel, kUsedLabel,
+        kOk = 111, kCancel,
+        kWeekStartList = 121,
+        kMonthStartBox = 131, kHoursBox, kMinutesBox, kWarnBox,
+        kOff = 141, kPerDay, kPerWeek, kPerMonth,  // in the order of AllowancePeriod
+    };
+    // clang-format on
+    // `save` writes the options to their file; it throws AppError when it cannot.
+    AllowanceDialog(MoreOptions& options, std::function<void()> save, HWND owner);
+
+  private:
+    void OnLoad() override;
+    void OnClick(int id) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnOk();
+    void EnablePeriodStart();
+
+    MoreOptions& options_;
+    std::function<void()> save_;
+};
