@@ -1,7 +1,7 @@
 // A helper for scripts that look at the program under Wine:
 //   win_send post CLASS CAPTION MSG WPARAM LPARAM [CHILD_CLASS]   posts a message to a window
 //   win_send rect CLASS CAPTION                                   prints its screen rectangle
-// CAPTION "-" matches any caption.
+// CLASS or CAPTION "-" matches any.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,9 +11,10 @@
 int main(int argc, char** argv) {
     if (argc < 4) return 2;
     const std::string verb = argv[1];
+    const char* cls = std::string(argv[2]) == "-" ? nullptr : argv[2];
     const char* caption = std::string(argv[3]) == "-" ? nullptr : argv[3];
     HWND window = nullptr;
-    for (int i = 0; i < 100 && !window; ++i, Sleep(50)) window = FindWindowA(argv[2], caption);
+    for (int i = 0; i < 100 && !window; ++i, Sleep(50)) window = FindWindowA(cls, caption);
     if (!window) return 1;
     if (verb == "rect") {
         RECT r;

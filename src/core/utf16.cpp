@@ -1,5 +1,7 @@
 #include "core/utf16.h"
 
+#include <array>
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -8,23 +10,25 @@ bool IsContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
 }
 
-// The code point of the sequence at text[i], and its length; length 0 when it is not valid
-// UTF-8 (overlong, a surrogate, past U+10FFFF or cut short).
-std::pair<char32_t, size_t> Decode(std::string_view text, size_t i) {
+// The length of the sequence at text[i], with its code point; 0 when it is not valid UTF-8
+// (overlong, a surrogate, past U+10FFFF or cut short).
+size_t Decode(std::string_view text, size_t i, char32_t& code) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) return {lead, 1};
+    code = lead;
+    if (lead < 0x80) return 1;
     const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-    if (length == 0 || i + length > text.size()) return {0, 0};
-    char32_t code = lead & (0x7F >> length);
+    if (length == 0 || i + length > text.size()) return 0;
+    code = lead & (0x7F >> length);
     for (size_t k = 1; k < length; ++k) {
         const auto c = static_cast<unsigned char>(text[i + k]);
-        if (!IsContinuation(c)) return {0, 0};
+        if (!IsContinuation(c)) return 0;
         code = (code << 6) | (c & 0x3F);
     }
-    constexpr char32_t kShortest[] = {0x80, 0x800, 0x10000};  // for 2, 3 and 4 bytes
-    if (code < kShortest[length - 2] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return {0, 0};
-    return {code, length};
+    // Checked in the tests' builds: a length out of its range stops them.
+    constexpr std::array<char32_t, 3> kShortest = {0x80, 0x800, 0x10000};  // 2, 3 and 4 bytes
+    const bool valid =
+        code >= kShortest[length - 2] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+    return valid ? length : 0;
 }
 
 }  // namespace
@@ -33,7 +37,8 @@ std::u16string Utf16FromUtf8(std::string_view text, char16_t (*invalid)(unsigned
     std::u16string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        const auto [code, length] = Decode(text, i);
+        char32_t code;
+        const size_t length = Decode(text, i, code);
         if (length == 0) {
             out += invalid ? invalid(static_cast<unsigned char>(text[i])) : kReplacement;
             ++i;

@@ -1,17 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include <unistd.h>
-
 #include "core/allowance.h"
-#include "core/app_error.h"
 #include "store/options_file.h"
 
 using enum AllowancePeriod;
 
-// A start day past a month's end stands for its last day; the time used is counted by local
-// days, from the period's first up to today, whatever their length.
+// A start day past a month's end stands for its last day; the days used count up to today.
 TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLastAndCountTheirDaysUpToToday) {
     // The period, its start day (also the weekday), today; the first day and the next period's.
     const std::tuple<AllowancePeriod, int, CalendarDate, CalendarDate, CalendarDate> cases[] = {
@@ -34,9 +28,7 @@ TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLastAndCountTheirDaysUpToTod
               std::tuple(3600, 4200, 89940));
 }
 
-// Each share once a period, even after a restart (each step reads what was saved); a share that a
-// raised allowance no longer reaches is armed again, and a lowered one that jumps past the end
-// warns of the end alone. Switched off or empty, it leaves the record alone.
+// Each share once a period, across restarts; raised, it re-arms what it no longer reaches.
 TEST(Allowance, WarnsOncePerPeriodOfEachShareReached) {
     const Period p{{2026, 12, 14}, {2026, 12, 21}}, next{{2026, 12, 21}, {2026, 12, 28}};
     // The allowance (warning at 80 %), the seconds used, the period; the share warned of.
@@ -91,8 +83,7 @@ TEST(Allowance, InputReadOrRefusedSayingWhichBoxIsWrong) {
         EXPECT_EQ(AllowanceFromInput(period, 3, h, m, start, warn), expected) << h << "/" << m;
 }
 
-// Each row read, and read again from what it writes; values at the ends of their ranges are read
-// and those one past them are not.
+// Read, and read again as written; the ends of each range read, one past them does not.
 TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
     std::string lows, highs;
     // clang-format off
@@ -102,15 +93,13 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
         lows += std::string(key) + high + "\n" + key + low + "\n" + key + below + "\n";
         highs += std::string(key) + low + "\n" + key + high + "\n" + key + above + "\n";
     }
-    const std::string full =
-        "allowance=week\r\nallowance-seconds=144000\r\nweek-starts=1\r\nmonth-starts=1\r\n"
-        "warn-percent=80\r\nlast-warning=2026-12-14,80\r\nfoo=bar\r\n; x\r\nbare\r\n";
     // The bytes; the options they hold, as written.
     const std::pair<std::string, std::string> cases[] = {
         // clang-format off
         {lows, "allowance=off\r\nallowance-seconds=0\r\nweek-starts=1\r\nmonth-starts=1\r\nwarn-percent=1\r\nlast-warning=2026-01-05,0\r\n"},
         {highs, "allowance=off\r\nallowance-seconds=2678400\r\nweek-starts=7\r\nmonth-starts=31\r\nwarn-percent=99\r\nlast-warning=2026-01-05,100\r\n"},
-        {"allowance=week\r\nallowance-seconds=144000\r\nfoo=bar\r\n; x\nweek-starts=1\nlast-warning=2026-12-14,80\r\nbare", full},
+        {"allowance=week\r\nallowance-seconds=144000\r\nfoo=bar\r\n; x\nweek-starts=1\nlast-warning=2026-12-14,80\r\nbare",
+         "allowance=week\r\nallowance-seconds=144000\r\nweek-starts=1\r\nmonth-starts=1\r\nwarn-percent=80\r\nlast-warning=2026-12-14,80\r\nfoo=bar\r\n; x\r\nbare\r\n"},
         {"allowance=weekly\r\nweek-starts=3x\r\nmonth-starts= 3\r\nlast-warning=2026-02-29,80\r\nlast-warning=2026-01-05",
          "allowance=off\r\nallowance-seconds=0\r\nweek-starts=2\r\nmonth-starts=1\r\nwarn-percent=80\r\n"}};
     // clang-format on
@@ -119,21 +108,31 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
                             FormatMoreOptions(ParseMoreOptions(written))),
                   std::pair(written, written))
             << bytes;
-    // A folder of its own: the mutation tool runs copies of these tests side by side.
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("allowance-" + std::to_string(getpid()));
-    const std::string path = (dir / "options.ini").string();
-    std::filesystem::create_directories(dir);
-    SaveMoreOptions(ParseMoreOptions(full), path);
-    std::string saved = FormatMoreOptions(LoadMoreOptions(path)), error;
-    std::filesystem::remove(path);
-    std::filesystem::create_directory(path);  // a folder where the file should be
-    try {
-        LoadMoreOptions(path);
-    } catch (const AppError& e) {
-        error = e.what();
+}
+
+// A bar over the icon's foot (a quarter, four rows at least), outlined, filled by share and range.
+TEST(Allowance, ShareBarDrawnOverTheIconsFoot) {
+    const auto name = [](uint32_t p) {
+        return p == 7            ? '.'
+               : p == 0xFF000000 ? 'K'
+               : p == 0xFFFFFFFF ? 'W'
+               : p == 0xFF0078D7 ? 'B'
+               : p == 0xFFFFAA00 ? 'A'
+               : p == 0xFFDC0000 ? 'R'
+                                 : '?';
+    };
+    for (const auto& [height, top, percent, row] : {std::tuple{8, 4, -5, "KWWWWWWWWK"},
+                                                    {16, 12, 79, "KBBBBBBWWK"},
+                                                    {40, 30, 80, "KAAAAAAWWK"},
+                                                    {40, 30, 99, "KAAAAAAAWK"},
+                                                    {16, 12, 100, "KRRRRRRRRK"},
+                                                    {16, 12, 150, "KRRRRRRRRK"}}) {
+        std::vector<uint32_t> icon(static_cast<size_t>(10 * height), 7);
+        DrawShareBar(icon.data(), 10, height, percent, 80);
+        std::string seen;
+        for (int y : {top - 1, top, top + 1, height - 1})
+            for (int x = 0; x < 10; ++x) seen += name(icon[static_cast<size_t>(y * 10 + x)]);
+        EXPECT_EQ(seen, ".........." + std::string(10, 'K') + row + std::string(10, 'K'))
+            << percent;
     }
-    std::filesystem::remove_all(dir);
-    EXPECT_EQ(std::pair(saved, error.substr(0, path.size() + 40)),
-              std::pair(full, "The options file \"" + path + "\" could not be read: a"));
 }

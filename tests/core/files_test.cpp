@@ -14,6 +14,10 @@
 
 namespace fs = std::filesystem;
 
+const std::string kAdvice =
+    ". Check that the file and its folder exist, are not read-only and are not in use, then try "
+    "again.";
+
 namespace {
 
 // "number text" of the AppError that f throws, or "" when it throws none.
@@ -41,8 +45,7 @@ class FilesTest : public ::testing::Test {
 
 }  // namespace
 
-// Each file read as written and written back as read, or refused with the whole reason (or a
-// part of it, after "...").
+// Each file read and written back as read, or refused with the whole reason (or "...", a part).
 TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
     const std::string ini = "The settings file \"p\"", dat = "The time log file \"p\" holds \"";
     const std::string iniTail =
@@ -139,9 +142,7 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
             return failing == 3 ? (reason = "it is in use", false) : FileOps::Replace(s, t, reason);
         }
     } ops;
-    const std::string advice =
-        ". Check that the file and its folder exist, are not read-only and are not in use, then "
-        "try again.";
+
     const auto error = [&](auto f, const std::string& part) {
         EXPECT_NE(ErrorOf(f).find(part), std::string::npos) << part;
     };
@@ -149,7 +150,7 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
     for (ops.failing = 1; ops.failing <= 3; ++ops.failing) {
         error([&] { WriteFileAtomically(paths.log, " 2 \r\n", "time log file", ops); },
               "75 The time log file \"" + paths.log + "\" could not be written: " +
-                  (ops.failing == 3 ? "it is in use" : "the disk may be full") + advice);
+                  (ops.failing == 3 ? "it is in use" : "the disk may be full") + kAdvice);
         EXPECT_EQ(Read(paths.log) + std::to_string(fs::exists(paths.log + ".new")), " 1 \r\n0");
         const std::string history = (ops.failing < 3 ? dir / "h" : dir).string();  // 3: a folder
         error([&] { AppendSession(history, {}, ops); }, "The history file");
@@ -159,7 +160,7 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
     error([&] { ReadWholeFile(dir.string(), "x", ops); }, "the read failed");
     error([&] { ReadWholeFile(dir.string(), "time log file"); },
           "75 The time log file \"" + dir.string() +
-              "\" could not be read: a folder stands where the file should be" + advice);
+              "\" could not be read: a folder stands where the file should be" + kAdvice);
     error([&] { WriteFileAtomically((dir / "no" / "f").string(), "", "x"); }, "No such file");
     // The system's calls failing: a rename over a folder; a pipe, which cannot be synced.
     fs::create_directory(dir / "d");
@@ -170,8 +171,7 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
     std::fclose(pipeEnd), close(ends[0]);
 }
 
-// A file a user may not write is used from a per-user copy, as Windows does for old programs;
-// old files seed the copies on first use only.
+// A file the user may not write is used from a per-user copy, seeded on first use only.
 TEST(DataPaths, FollowThePerUserCopiesLikeWindowsDoes) {
     using Files = std::set<std::string>;
     struct FakeFs : FileSystemProbe {
@@ -184,8 +184,7 @@ TEST(DataPaths, FollowThePerUserCopiesLikeWindowsDoes) {
             return copyWorks && files.insert(to).second;
         }
     };
-    // The files there, those read-only, whether a copy works; the paths in use | the files after |
-    // the folders made.
+    // Files there, read-only ones, copies work; the paths in use | files after | folders made.
     const std::tuple<Files, Files, bool, const char*> cases[] = {
         // clang-format off
         {{}, {}, true, "s l | |"}, {{"s", "l"}, {}, true, "s l | l s |"},  // writable: as they are
@@ -208,15 +207,16 @@ TEST(DataPaths, FollowThePerUserCopiesLikeWindowsDoes) {
     }
 }
 
-// A session that cannot be appended (another program holds the file) waits beside the one in
-// progress, which never overwrites it, through a crash, and is appended once when the file lets go;
-// a stale file of waiting sessions adds nothing.
+// A session that cannot be appended waits beside the one in progress, through a crash, and is
+// appended once when the file lets go; a stale file of waiting sessions adds nothing.
 TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     const HistoryPaths files{(dir / "history.csv").string(), (dir / "session.csv").string(), ""};
     struct HeldOps : FileOps {
-        bool held = false, removeFails = false;
+        bool held = false, full = false, removeFails = false;  // appends, writes, removals fail
         std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
-            if (held && mode[0] == 'a') return reason = "another program has it open", nullptr;
+            if ((held && mode[0] == 'a') || (full && mode[0] == 'w'))
+                return reason = mode[0] == 'a' ? "another program has it open" : "the disk is full",
+                       nullptr;
             return FileOps::Open(p, mode, reason);
         }
         void Remove(const std::string& p) override {
@@ -230,13 +230,17 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     HistoryRecorder recorder(files, ops);
     recorder.Record(at(0));
     std::ofstream(files.history, std::ios::app | std::ios::binary) << "2026-12-07T1";  // cut off
-    ops.held = true, recorder.Checkpoint(at(5)), recorder.Record(at(5)), recorder.Checkpoint(at(9));
-    EXPECT_EQ(recorder.Problem(), "1 session waits to be added to it: The history file \"" +
-                                      files.history +
-                                      "\" could not be written: another program has it open. The "
-                                      "timer adds them as soon as the file can be written.");
-    EXPECT_EQ(Read(files.session),
-              FormatSessionLine(at(5)) + "\r\n" + FormatSessionLine(at(9)) + "\r\n");
+    ops.held = true, recorder.Checkpoint(at(5)), recorder.Record(at(5));
+    EXPECT_EQ(Read(files.session), FormatSessionLine(at(5)) + "\r\n");
+    const std::string waits = "1 session waits to be added to it: The history file \"" +
+                              files.history +
+                              "\" could not be written: another program has it open. The timer "
+                              "adds them as soon as the file can be written.";
+    ops.full = true, recorder.Checkpoint(at(9));
+    EXPECT_EQ(recorder.Problem(), waits + " The history file \"" + files.session +
+                                      "\" could not be written: the disk is full" + kAdvice);
+    ops.full = false, recorder.Checkpoint(at(9));
+    EXPECT_EQ(recorder.Problem(), waits);
     HistoryRecorder afterCrash(files, ops);
     afterCrash.Recover();
     EXPECT_EQ(afterCrash.Problem().substr(0, 16), "2 sessions wait ");
@@ -248,4 +252,9 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     const HistoryRead read = LoadHistory(files.history);
     EXPECT_EQ(read.sessions, std::vector({at(0), at(5), at(9)}));
     EXPECT_EQ(read.skippedLines + fs::exists(files.session), 1);
+    fs::create_directory(files.session);  // what waits cannot be read
+    HistoryRecorder unreadable(files);
+    unreadable.Recover();
+    EXPECT_EQ(unreadable.Problem().substr(unreadable.Problem().find("could not")),
+              "could not be read: a folder stands where the file should be" + kAdvice);
 }

@@ -78,8 +78,7 @@ TEST_F(ProgramTest, StartExitRestartTrayMenusAndSessionEnd) {
         SendMessageW(GetDlgItem(save, box), WM_SETTEXT, 0, (LPARAM)WIDE(exported));
     PostMessageA(save, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(exported).starts_with("date,"); }));
-    // Closed by the Restart Manager while online: the files saved, the session recorded, the
-    // process ended, and a new start counts.
+    // Closed by the Restart Manager online: files and session saved, the process ends, a new runs.
     WriteFileBytes(settings, kDefaults), WriteFileBytes(log, ""), SetRemoteConnection(1);
     ASSERT_TRUE(WaitFor([&] { return program.TotalShown() == 1; }));
     EXPECT_EQ(SendMessageA(program.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
@@ -102,8 +101,7 @@ TEST_F(ProgramTest, HardKillLosesAtMostAMinuteSleepSessionsAndOverflowAreSaved) 
     TimerProcess program;
     ASSERT_TRUE(program.Stats() && Sessions().size() == 1);
     EXPECT_TRUE(Sessions()[0].seconds >= counted - 60 && Sessions()[0].seconds <= counted);
-    // Held by another program, as a spreadsheet holds it: the sessions that end meanwhile (the
-    // sleep ends one) wait, and reach it once when it lets go.
+    // Held as a spreadsheet holds it: sessions ending meanwhile wait, and go in once it lets go.
     HANDLE held =
         CreateFileW(WIDE(history.history), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
     Sleep(5000), SendMessageA(program.Main(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
@@ -126,9 +124,8 @@ TEST_F(ProgramTest, HardKillLosesAtMostAMinuteSleepSessionsAndOverflowAreSaved) 
                 overflowing.WaitForExit() && Files() == kSaved + " 2147483647 \r\n");
 }
 
-// An allowance of 4 s a day, warned at 50 %: a notification at each share, none again after a
-// restart the same day. Wine shows one as a tooltip window without text; the shares warned of
-// are read from the options file.
+// 4 s a day, warned at 50 %: a notification at each share, none after a restart the same day.
+// Wine shows one as a tooltip without text; the shares given are read from the options file.
 TEST_F(ProgramTest, AllowanceWarnsOnceAtEachShareAcrossARestart) {
     WriteFileBytes(history.options, "allowance=day\r\nallowance-seconds=4\r\nwarn-percent=50\r\n");
     SetRemoteConnection(1);
