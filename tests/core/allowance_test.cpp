@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core/allowance.h"
 #include "store/options_file.h"
 
@@ -112,26 +114,18 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
 
 // A bar over the icon's foot (a quarter, four rows at least), outlined, filled by share and range.
 TEST(Allowance, ShareBarDrawnOverTheIconsFoot) {
-    const auto name = [](uint32_t p) {
-        return p == 7            ? '.'
-               : p == 0xFF000000 ? 'K'
-               : p == 0xFFFFFFFF ? 'W'
-               : p == 0xFF0078D7 ? 'B'
-               : p == 0xFFFFAA00 ? 'A'
-               : p == 0xFFDC0000 ? 'R'
-                                 : '?';
-    };
-    for (const auto& [height, top, percent, row] : {std::tuple{8, 4, -5, "KWWWWWWWWK"},
-                                                    {16, 12, 79, "KBBBBBBWWK"},
-                                                    {40, 30, 80, "KAAAAAAWWK"},
-                                                    {40, 30, 99, "KAAAAAAAWK"},
-                                                    {16, 12, 100, "KRRRRRRRRK"},
-                                                    {16, 12, 150, "KRRRRRRRRK"}}) {
+    // clang-format off
+    const std::map<uint32_t, char> names = {{7, '.'}, {0xFF000000, 'K'}, {0xFFFFFFFF, 'W'}, {0xFF0078D7, 'B'}, {0xFFFFAA00, 'A'}, {0xFFDC0000, 'R'}};
+    for (const auto& [height, top, percent, row] : {std::tuple{8, 4, -5, "KWWWWWWWWK"}, {16, 12, 79, "KBBBBBBWWK"}, {40, 30, 80, "KAAAAAAWWK"},
+         {40, 30, 99, "KAAAAAAAWK"}, {16, 12, 100, "KRRRRRRRRK"}, {16, 12, 150, "KRRRRRRRRK"}}) {  // clang-format on
         std::vector<uint32_t> icon(static_cast<size_t>(10 * height), 7);
         DrawShareBar(icon.data(), 10, height, percent, 80);
         std::string seen;
         for (int y : {top - 1, top, top + 1, height - 1})
-            for (int x = 0; x < 10; ++x) seen += name(icon[static_cast<size_t>(y * 10 + x)]);
+            for (int x = 0; x < 10; ++x)
+                seen += names.contains(icon[static_cast<size_t>(y * 10 + x)])
+                            ? names.at(icon[static_cast<size_t>(y * 10 + x)])
+                            : '?';
         EXPECT_EQ(seen, ".........." + std::string(10, 'K') + row + std::string(10, 'K'))
             << percent;
     }

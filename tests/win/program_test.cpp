@@ -124,15 +124,15 @@ TEST_F(ProgramTest, HardKillLosesAtMostAMinuteSleepSessionsAndOverflowAreSaved) 
                 overflowing.WaitForExit() && Files() == kSaved + " 2147483647 \r\n");
 }
 
-// 4 s a day, warned at 50 %: a notification at each share, none after a restart the same day.
-// Wine shows one as a tooltip without text; the shares given are read from the options file.
+// 4 s a day, warned at 50 %: a notification at each share, none after a restart the same day,
+// and a red bar on the icon. Wine shows a notification as a tooltip without text.
 TEST_F(ProgramTest, AllowanceWarnsOnceAtEachShareAcrossARestart) {
     WriteFileBytes(history.options, "allowance=day\r\nallowance-seconds=4\r\nwarn-percent=50\r\n");
     SetRemoteConnection(1);
-    std::string shares;
-    bool shown[2] = {};
-    for (bool& balloon : shown) {
+    std::string shares, seen;  // the shares given, as the options file keeps them
+    for (int run = 0; run < 2; ++run, seen += "|") {
         TimerProcess program;
+        bool balloon = false, red = false;
         for (int i = 0; i < 8; ++i, Sleep(1000)) {
             const std::string file = ReadFileBytes(history.options);
             const size_t at = std::min(file.find(',', file.find("last-warning=")), file.size());
@@ -141,10 +141,12 @@ TEST_F(ProgramTest, AllowanceWarnsOnceAtEachShareAcrossARestart) {
             for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "tooltips_class32", nullptr));)
                 balloon |= IsWindowVisible(w) != 0;
         }
-        EXPECT_TRUE(program.Close());
+        HDC dc = GetDC(FindWindowA(nullptr, "Wine System Tray"));
+        for (int p = 0; p < 100 * 60; ++p) red |= GetPixel(dc, p % 100, p / 100) == RGB(220, 0, 0);
+        seen += std::string(balloon ? "notified " : "") + (red ? "red " : "");
+        EXPECT_TRUE(ReleaseDC(WindowFromDC(dc), dc) && program.Close());
     }
-    EXPECT_EQ(std::tuple(shares, shown[0], shown[1]),
-              std::tuple(std::string(",0,50,100"), true, false));
+    EXPECT_EQ(shares + " " + seen, ",0,50,100 notified red |red |");
 }
 
 // The files seeded into c:\windows before this test (CMakeLists.txt) stay as they were.
