@@ -117,16 +117,16 @@ TEST(Allowance, ShareBarDrawnOverTheIconsFoot) {
     // clang-format off
     const std::map<uint32_t, char> names = {{7, '.'}, {0xFF000000, 'K'}, {0xFFFFFFFF, 'W'}, {0xFF0078D7, 'B'}, {0xFFFFAA00, 'A'}, {0xFFDC0000, 'R'}};
     for (const auto& [height, top, percent, row] : {std::tuple{8, 4, -5, "KWWWWWWWWK"}, {16, 12, 79, "KBBBBBBWWK"}, {40, 30, 80, "KAAAAAAWWK"},
-         {40, 30, 99, "KAAAAAAAWK"}, {16, 12, 100, "KRRRRRRRRK"}, {16, 12, 150, "KRRRRRRRRK"}}) {  // clang-format on
-        std::vector<uint32_t> icon(static_cast<size_t>(10 * height), 7);
+         {40, 30, 99, "KAAAAAAAWK"}, {16, 12, 100, "KRRRRRRRRK"}, {16, 12, 150, "KRRRRRRRRK"}}) {                                     // clang-format on
+        std::vector<uint32_t> icon(static_cast<size_t>(10 * height + 1), 7);  // and one past it
         DrawShareBar(icon.data(), 10, height, percent, 80);
-        std::string seen;
+        std::string seen(1, names.at(icon.back()));
         for (int y : {top - 1, top, top + 1, height - 1})
             for (int x = 0; x < 10; ++x)
                 seen += names.contains(icon[static_cast<size_t>(y * 10 + x)])
                             ? names.at(icon[static_cast<size_t>(y * 10 + x)])
                             : '?';
-        EXPECT_EQ(seen, ".........." + std::string(10, 'K') + row + std::string(10, 'K'))
+        EXPECT_EQ(seen, "..........." + std::string(10, 'K') + row + std::string(10, 'K'))
             << percent;
     }
 }
