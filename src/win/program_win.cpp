@@ -154,6 +154,7 @@ void Program::OnShutDown() {
         history_.Flush();
         try {
             SaveState(state_, paths_);
+            SaveMoreOptions();  // again, for an allowance whose save failed
         } catch (const AppError& e) {
             ReportError(e);
         }
