@@ -55,9 +55,12 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     stats.Show(), stats.ShowCounts("00:00:00:01", "100:00:00:00");  // anew before the next tick
     EXPECT_EQ(stats.Text(StatsWindow::kSessionLabel) + stats.Text(StatsWindow::kTotalLabel),
               "00:00:00:01100:00:00:00");
-    // A session over midnight and a line that cannot be read: a month's row, and the line counted.
+    // Over midnight, a time zone changed, a clock set back, and a line that cannot be read: the
+    // month's row, and that line alone counted.
     WriteFileBytes(paths.history,
-                   "2026-12-06T23:00:00+01:00,2026-12-07T01:00:00+01:00,7200\r\n?\r\n");
+                   "2026-12-06T23:00:00+01:00,2026-12-07T01:00:00+01:00,7200\r\n?\r\n"
+                   "2026-11-07T14:00:00+01:00,2026-11-07T08:30:00-05:00,1800\r\n"
+                   "2026-11-08T10:00:00+01:00,2026-11-08T08:30:00+01:00,1800\r\n");
     history.Open(), history.Refresh({}, {{2026, 12, 7}, 12, 0, 0, 60});
     char row[64];
     ListView_GetItemText(history.Item(HistoryWindow::kMonths), 0, 1, row, sizeof row);
@@ -72,7 +75,7 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     ListView_GetItemText(days, 0, 1, row, sizeof row);
     EXPECT_EQ(std::tuple(std::string(row), ListView_GetItemCount(days),
                          ListView_GetNextItem(days, -1, LVNI_SELECTED)),
-              std::tuple("1:00:03", 2, 1));
+              std::tuple("1:00:03", 4, 1));
     MSG escape = {history.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
     EXPECT_TRUE(IsDialogMessageA(history.Hwnd(), &escape) && !history.IsLoaded());
 }
