@@ -12,7 +12,9 @@ struct SteppingClock : Clock {
 struct NullHost : TickHost {
     bool online = true;
     size_t shown = 0;
-    bool IsDialUpConnected() override { return online; }
+    std::optional<std::string> CountedConnection() override {
+        return online ? std::optional<std::string>("dial-up") : std::nullopt;
+    }
     void ShowCounts(std::string_view session, std::string_view total) override {
         shown += session.size() + total.size();
     }

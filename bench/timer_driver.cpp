@@ -222,7 +222,7 @@ int History() {
         const LocalTime start{DateOfDay(20000 - 50000 + i / 2), 20 - 10 * (i % 2), 15, 0, 60};
         LocalTime end = start;
         end.hour += 1;
-        bytes += FormatSessionLine({start, end, 3600}) + "\r\n";
+        bytes += FormatSessionLine({start, end, 3600, "Cellular"}) + "\r\n";
     }
     WriteFileBytes(paths.history, bytes);
     TimerProcess program;

@@ -10,7 +10,7 @@ add_library(win STATIC
     src/win/clear_dialog_win.cpp
     src/win/clock_win.cpp
     src/win/config_dialog_win.cpp
-    src/win/dialup_probe_win.cpp
+    src/win/connection_probe_win.cpp
     src/win/error_box_win.cpp
     src/win/form_win.cpp
     src/win/history_window_win.cpp
@@ -22,7 +22,7 @@ add_library(win STATIC
 target_compile_definitions(win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_compile_definitions(store PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_libraries(store PRIVATE shell32 ole32 uuid)
-target_link_libraries(win PUBLIC store rasapi32 shell32 user32 gdi32 advapi32 comctl32 comdlg32)
+target_link_libraries(win PUBLIC store rasapi32 iphlpapi ws2_32 ole32 oleaut32 uuid shell32 user32 gdi32 advapi32 comctl32 comdlg32)
 
 # The icon, version and manifest; the Windows tests that show forms carry them too, so that they
 # see the program's DPI awareness and visual styles.

@@ -20,10 +20,3 @@ class RegistryApi {
 // What the status value says, or nullopt when the key or the value does not exist. A value that
 // exists but cannot be read in four bytes says "not connected".
 std::optional<bool> RegistrySaysConnected(RegistryApi& registry);
-
-// The registry value decides where it exists; elsewhere the dial-up connections are asked.
-template <class AskConnections>
-bool IsDialUpConnected(RegistryApi& registry, AskConnections askConnections) {
-    if (const auto said = RegistrySaysConnected(registry)) return *said;
-    return askConnections();
-}

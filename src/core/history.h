@@ -8,17 +8,23 @@
 
 #include "core/local_time.h"
 
-// One online session: when it began and ended by the local clock, and the seconds counted for it
-// as the total counts them (real time, time asleep left out).
+// One online session: when it began and ended by the local clock, the seconds counted for it as
+// the total counts them (real time, time asleep left out), and what was counted: a connection's
+// name or the kind of connection ("" in lines written before it was recorded).
 struct SessionRecord {
     LocalTime start, end;
     int64_t seconds = 0;
+    std::string connection;
     friend bool operator==(const SessionRecord&, const SessionRecord&) = default;
 };
 
-inline constexpr std::string_view kHistoryHeader = "start,end,seconds";
+// What a session of no name counted: lines written before the name was, and the dial-up
+// connections whose name the registry does not say.
+inline constexpr std::string_view kDialUpKind = "dial-up";
+inline constexpr std::string_view kHistoryHeader = "start,end,seconds,connection";
 
-// "2026-12-07T14:03:12+01:00,2026-12-07T14:20:00+01:00,1008", without a line end.
+// "2026-12-07T14:03:12+01:00,2026-12-07T14:20:00+01:00,1008,Cellular", without a line end; the
+// name quoted as CSV wants it, and left out when there is none, as older versions wrote.
 std::string FormatSessionLine(const SessionRecord& session);
 std::optional<SessionRecord> ParseSessionLine(std::string_view line);
 
@@ -26,8 +32,9 @@ struct HistoryRead {
     std::vector<SessionRecord> sessions;
     int skippedLines = 0;
 };
-// The header, then a session a line. A line that cannot be read is skipped and counted; a last
-// line without its line end is an append that was cut off, and is left out.
+// The header (or the older one, without the connection), then a session a line. A line that cannot
+// be read is skipped and counted; a last line without its line end is an append that was cut off,
+// and is left out.
 HistoryRead ParseHistory(std::string_view bytes);
 
 struct Usage {
@@ -51,13 +58,20 @@ class UsageTable {
     std::vector<DatedUsage> RecentMonths(size_t count) const;
     // The seconds of each of the `count` days up to `last`, oldest first.
     std::vector<int64_t> DailySeconds(const CalendarDate& last, int count) const;
+    // The seconds of each connection from `first` to `last`, most first.
+    std::vector<std::pair<std::string, int64_t>> ByConnection(const CalendarDate& first,
+                                                              const CalendarDate& last) const;
 
   private:
-    std::map<int64_t, Usage> days_;    // by day number
-    std::map<int64_t, Usage> months_;  // by year * 12 + month - 1
+    std::map<int64_t, Usage> days_;                                  // by day number
+    std::map<int64_t, std::map<std::string, int64_t>> connections_;  // by day number
+    std::map<int64_t, Usage> months_;                                // by year * 12 + month - 1
 };
 
 // "5:03:12": hours, minutes and seconds; the hours grow past 24.
 std::string FormatHours(int64_t seconds);
-// The day table as a spreadsheet reads it: "date,online time,seconds,sessions" and a line a day.
-std::string DaysAsCsv(const std::vector<DatedUsage>& days);
+// "Cellular 3:10:00, Home 0:05:00"; a session of no name is a dial-up one.
+std::string ConnectionsText(const std::vector<std::pair<std::string, int64_t>>& seconds);
+// The day table as a spreadsheet reads it: "date,online time,seconds,sessions,connections" and a
+// line a day.
+std::string DaysAsCsv(const std::vector<DatedUsage>& days, const UsageTable& table);

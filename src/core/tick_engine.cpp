@@ -56,11 +56,13 @@ void TickEngine::OnTick() {
 
     // Two separate questions, as the connection may change between them. A connection that
     // came up or went down since the last tick did so halfway through the interval on average.
-    const bool upNow = host_.IsDialUpConnected();
+    const auto upNow = host_.CountedConnection();
     if (upNow) {
         lastUpTime_ = clock_.Now();
-        if (link_ != Link::Up) {
-            session_ = SessionRecord{lastUpTime_, {}, 0};
+        // Another connection counted from here on is a session of its own.
+        if (session_ && session_->connection != *upNow) FinishSession();
+        if (!session_) {
+            session_ = SessionRecord{lastUpTime_, {}, 0, *upNow};
             lastCheckpointMs_ = now;
         }
         CountOnline(link_ == Link::Down ? elapsed / 2 : elapsed);
@@ -68,7 +70,7 @@ void TickEngine::OnTick() {
         host_.ShowCounts(FormatDuration(state_.sessionSeconds),
                          FormatDuration(state_.totalSeconds));
     }
-    if (!host_.IsDialUpConnected()) {
+    if (!host_.CountedConnection()) {
         if (link_ == Link::Up) EndSession(upNow ? 0 : elapsed / 2);
         link_ = Link::Down;
         state_.sessionSeconds = 0;

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/app_state.h"
@@ -23,7 +25,8 @@ class Clock {
 class TickHost {
   public:
     virtual ~TickHost() = default;
-    virtual bool IsDialUpConnected() = 0;
+    // The name the time online is counted under, or nullopt when nothing counted is up.
+    virtual std::optional<std::string> CountedConnection() = 0;
     virtual void ShowCounts(std::string_view session, std::string_view total) = 0;
     virtual void ShowAlert() = 0;
     // False when the file could not be written; the engine tries again later.

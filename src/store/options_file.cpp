@@ -13,6 +13,9 @@ namespace {
 constexpr const char* kOptionsWhat = "options file";
 // In the order of AllowancePeriod.
 constexpr std::string_view kPeriodWords[] = {"off", "day", "week", "month"};
+// In the order of CountedKind and ConnectionSource.
+constexpr std::string_view kKindWords[] = {"dial-up", "metered", "internet", "only"};
+constexpr std::string_view kSourceWords[] = {"ras", "adapter", "network"};
 // The longest period, a month of 31 days: more cannot be chosen, and a larger number is damage.
 constexpr int64_t kLongestAllowance = 31 * 86400;
 
@@ -25,6 +28,12 @@ std::optional<int64_t> Number(std::string_view text, int64_t lowest, int64_t hig
     return value;
 }
 
+template <class T, size_t n>
+void SetIfWord(T& field, std::string_view text, const std::string_view (&words)[n]) {
+    const auto word = std::find(std::begin(words), std::end(words), text);
+    if (word != std::end(words)) field = static_cast<T>(word - std::begin(words));
+}
+
 template <class T>
 void SetIfRead(T& field, std::string_view text, int64_t lowest, int64_t highest) {
     if (const auto value = Number(text, lowest, highest)) field = static_cast<T>(*value);
@@ -34,9 +43,13 @@ void SetIfRead(T& field, std::string_view text, int64_t lowest, int64_t highest)
 bool Apply(MoreOptions& options, std::string_view key, std::string_view value) {
     Allowance& a = options.allowance;
     if (key == "allowance") {
-        const auto word = std::find(std::begin(kPeriodWords), std::end(kPeriodWords), value);
-        if (word != std::end(kPeriodWords))
-            a.period = static_cast<AllowancePeriod>(word - std::begin(kPeriodWords));
+        SetIfWord(a.period, value, kPeriodWords);
+    } else if (key == "count") {
+        SetIfWord(options.counted.kind, value, kKindWords);
+    } else if (key == "count-source") {
+        SetIfWord(options.counted.source, value, kSourceWords);
+    } else if (key == "count-name") {
+        options.counted.name = value;
     } else if (key == "allowance-seconds") {
         SetIfRead(a.seconds, value, 0, kLongestAllowance);
     } else if (key == "week-starts") {
@@ -73,6 +86,10 @@ MoreOptions ParseMoreOptions(std::string_view bytes) {
             !Apply(options, line.substr(0, equals), line.substr(equals + 1)))
             options.unknownLines.append(line).append("\r\n");
     }
+    // A name only for the one connection chosen, and that one only with its name.
+    CountChoice& c = options.counted;
+    if (c.kind == CountedKind::kChosen && c.name.empty()) c.kind = CountedKind::kDialUp;
+    if (c.kind != CountedKind::kChosen) c = {c.kind, {}, {}};
     return options;
 }
 
@@ -82,7 +99,13 @@ std::string FormatMoreOptions(const MoreOptions& options) {
                         "\r\nallowance-seconds=" + std::to_string(a.seconds) +
                         "\r\nweek-starts=" + std::to_string(a.weekStart) +
                         "\r\nmonth-starts=" + std::to_string(a.monthStart) +
-                        "\r\nwarn-percent=" + std::to_string(a.warnPercent) + "\r\n";
+                        "\r\nwarn-percent=" + std::to_string(a.warnPercent) + "\r\ncount=" +
+                        std::string(kKindWords[static_cast<size_t>(options.counted.kind)]) + "\r\n";
+    // A name holds no line end: Windows' names of connections never do.
+    if (options.counted.kind == CountedKind::kChosen)
+        bytes += "count-source=" +
+                 std::string(kSourceWords[static_cast<size_t>(options.counted.source)]) +
+                 "\r\ncount-name=" + options.counted.name + "\r\n";
     if (const auto& w = options.lastWarning) {
         char line[64];
         std::snprintf(line, sizeof line, "last-warning=%04d-%02d-%02d,%d\r\n", w->period.year,

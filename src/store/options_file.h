@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/allowance.h"
+#include "core/connection.h"
 #include "store/file_ops.h"
 
 // The options that are not in the settings file, which older versions and users' scripts read:
@@ -12,6 +13,7 @@
 struct MoreOptions {
     Allowance allowance;
     std::optional<AllowanceWarning> lastWarning;
+    CountChoice counted;
     std::string unknownLines;  // each with its line end
     friend bool operator==(const MoreOptions&, const MoreOptions&) = default;
 };

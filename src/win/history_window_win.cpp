@@ -136,6 +136,9 @@ void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const L
     SyncRows(Item(kDays), Rows(days_, false));
     SyncRows(Item(kMonths), Rows(shown_.RecentMonths(24), true));
     std::string status = problem_.empty() ? status_ : status_ + " " + problem_;
+    const std::string connections =
+        ConnectionsText(shown_.ByConnection({today_.year, today_.month, 1}, today_));
+    if (!connections.empty()) status = "This month: " + connections + "\n" + status;
     if (!allowance_.empty()) status = allowance_ + "\n" + status;
     if (status != statusShown_) SetUnicodeText(kStatus, statusShown_ = status);
     // Not erased: the chart paints the whole of its area, off screen.
@@ -171,7 +174,7 @@ void HistoryWindow::OnExport() {
                           static_cast<unsigned long>(error));
             throw AppError(kErrFileAccess, text);
         }
-        WriteFileAtomically(Utf8(file.c_str()), DaysAsCsv(days_), "exported file");
+        WriteFileAtomically(Utf8(file.c_str()), DaysAsCsv(days_, shown_), "exported file");
     } catch (const AppError& e) {
         ReportError(e, Hwnd());
     }
@@ -181,7 +184,7 @@ void HistoryWindow::OnExport() {
 void HistoryWindow::PlaceControls() {
     RECT client;
     GetClientRect(Hwnd(), &client);
-    const int gap = TwipsToPixels(60), statusHeight = TwipsToPixels(600);
+    const int gap = TwipsToPixels(60), statusHeight = TwipsToPixels(800);
     const int top = ChartArea().bottom + gap, bottom = client.bottom - statusHeight - gap;
     const int split = (client.right - 3 * gap) / 2 + gap;
     MoveWindow(Item(kDays), gap, top, split - gap, std::max(0, bottom - top), TRUE);

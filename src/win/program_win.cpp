@@ -1,14 +1,17 @@
 #include "win/program_win.h"
 
+#include <algorithm>
+
 #include "store/log_file.h"
 #include "store/state_store.h"
+#include "store/wide_text_win.h"
 #include "win/about_box_win.h"
 #include "win/adjust_dialog_win.h"
 #include "win/alert_window_win.h"
 #include "win/allowance_dialog_win.h"
 #include "win/clear_dialog_win.h"
 #include "win/config_dialog_win.h"
-#include "win/dialup_probe_win.h"
+#include "win/connection_probe_win.h"
 #include "win/error_box_win.h"
 #include "win/history_window_win.h"
 #include "win/program_icon_win.h"
@@ -32,6 +35,7 @@ enum MenuId : UINT {
     kMenuExit,
     kMenuHistory,  // added after the others, so that their numbers stay
     kMenuAllowance,
+    kMenuCountFirst = 300,  // the choices of what counts, in the order listed
 };
 
 template <class T>
@@ -56,7 +60,7 @@ struct ProgramWindows {
     AllowanceDialog allowance;
 };
 
-Program::Program() = default;
+Program::Program() : probe_(ProbeConnections, std::chrono::milliseconds(40)) {}
 Program::~Program() = default;
 
 int Program::Run(HINSTANCE instance) {
@@ -212,7 +216,7 @@ void Program::ShowAllowance() {
     const LocalTime now = clock_.Now();
     UsageTable current;  // the session in progress, split at midnight like the others
     if (const auto& session = engine_->CurrentSession())
-        current.Add({session->start, now, session->seconds});
+        current.Add({session->start, now, session->seconds, session->connection});
     const Period period = PeriodOf(allowance, now.date);
     const int64_t used = UsedIn(usage_, period, now.date) + UsedIn(current, period, now.date);
     const int64_t today =
@@ -258,8 +262,8 @@ void Program::SaveLogNow(const LogRecord& record) {
     if (engine_) engine_->NoteLogSaved(record);
 }
 
-bool Program::IsDialUpConnected() {
-    return ::IsDialUpConnected();
+std::optional<std::string> Program::CountedConnection() {
+    return ::CountedConnection(more_.counted, probe_.Ask({more_.counted, false}));
 }
 
 void Program::ShowCounts(std::string_view session, std::string_view total) {
@@ -304,6 +308,8 @@ void Program::OpenTrayMenu() {
         trayMenu_ = CreatePopupMenu();
         AppendMenuA(trayMenu_, MF_STRING, kMenuStats, "&Stats");
         AppendMenuA(trayMenu_, MF_STRING, kMenuHistory, "&History");
+        AppendMenuA(trayMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()),
+                    "Co&unting");
         AppendMenuA(trayMenu_, MF_STRING, kMenuAllowance, "Allo&wance...");
         AppendMenuA(trayMenu_, MF_STRING, kMenuConfig, "C&onfiguration");
         AppendMenuA(trayMenu_, MF_STRING, kMenuAdjust, "A&just Log Time");
@@ -312,6 +318,14 @@ void Program::OpenTrayMenu() {
         AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(trayMenu_, MF_STRING, kMenuExit, "E&xit");
     }
+    // Made anew each time, from what Windows lists now.
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_SUBMENU;
+    item.hSubMenu = CountMenu();
+    HMENU old = GetSubMenu(trayMenu_, 2);
+    SetMenuItemInfoA(trayMenu_, 2, TRUE, &item);
+    DestroyMenu(old);
     POINT pt;
     GetCursorPos(&pt);
     // Without the foreground the menu would not close when the user clicks elsewhere.
@@ -323,7 +337,39 @@ void Program::OpenTrayMenu() {
     if (id) OnMenu(id);
 }
 
+HMENU Program::CountMenu() {
+    for (const SeenConnection& c : probe_.Ask({more_.counted, true}).connections) {
+        const auto same = [&](const SeenConnection& l) {
+            return l.source == c.source && l.name == c.name;
+        };
+        // An adapter never up (a virtual one, a disabled one) is not offered.
+        if (c.up || c.source != ConnectionSource::kAdapter)
+            if (std::none_of(listed_.begin(), listed_.end(), same)) listed_.push_back(c);
+    }
+    countItems_ = ::CountMenu(more_.counted, listed_);
+    HMENU menu = CreatePopupMenu();
+    const auto last = static_cast<UINT>(kMenuCountFirst + countItems_.size() - 1);
+    for (UINT id = kMenuCountFirst; id <= last; ++id) {
+        if (id == kMenuCountFirst + 3) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        const CountMenuItem& item = countItems_[id - kMenuCountFirst];
+        AppendMenuW(menu, MF_STRING, id, Wide(item.text).c_str());
+        // One choice of several: a dot.
+        if (item.checked) CheckMenuRadioItem(menu, kMenuCountFirst, last, id, MF_BYCOMMAND);
+    }
+    return menu;
+}
+
 void Program::OnMenu(UINT id) {
+    if (id >= kMenuCountFirst && id - kMenuCountFirst < countItems_.size()) {
+        // From the next tick on; kept at once, so that a restart counts the same.
+        more_.counted = countItems_[id - kMenuCountFirst].choice;
+        try {
+            SaveMoreOptions();
+        } catch (const AppError& e) {
+            ReportError(e);
+        }
+        return;
+    }
     switch (id) {
         case kMenuStats:
             windows_->stats.Show();

@@ -5,6 +5,7 @@
 
 #include "core/allowance.h"
 #include "core/app_state.h"
+#include "core/probe_worker.h"
 #include "core/tick_engine.h"
 #include "core/tray_click.h"
 #include "store/data_path.h"
@@ -34,6 +35,8 @@ class Program : private TickHost {
     void OnSuspend();
     void OnTrayMouse(unsigned mouseMessage);
     void OpenTrayMenu();
+    // The choice of what counts, with the connections Windows lists now or listed since the start.
+    HMENU CountMenu();
     void OnMenu(UINT id);
     // Writes the time log file now and lets the tick engine know; throws AppError.
     void SaveLogNow(const LogRecord& record);
@@ -46,7 +49,7 @@ class Program : private TickHost {
     void SaveMoreOptions();
 
     // TickHost
-    bool IsDialUpConnected() override;
+    std::optional<std::string> CountedConnection() override;
     void ShowCounts(std::string_view session, std::string_view total) override;
     void ShowAlert() override;
     bool SaveLog(const LogRecord& record) override;
@@ -59,6 +62,10 @@ class Program : private TickHost {
     HistoryRecorder history_{historyPaths_};
     int ticksSinceHistoryTry_ = 0;
     MoreOptions more_;
+    // Windows is asked on a thread of its own: the window thread waits for it at most 40 ms.
+    ProbeWorker probe_;
+    std::vector<SeenConnection> listed_;
+    std::vector<CountMenuItem> countItems_;
     // The history's online time per day, without the session in progress.
     UsageTable usage_;
     WindowsClock clock_;

@@ -23,7 +23,7 @@ TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLastAndCountTheirDaysUpToTod
     for (const auto& [from, to, seconds] : {std::tuple{"2026-12-14T23:00:00+01:00", "2026-12-15T01:00:00+01:00", 7200},
          {"2026-12-20T10:00:00+01:00", "2026-12-20T10:10:00+01:00", 600}, {"2026-12-21T10:00:00+01:00", "2026-12-21T10:10:00+01:00", 900},
          {"2026-10-25T00:00:00+02:00", "2026-10-25T23:59:00+01:00", 89940}})  // clang-format on
-        table.Add({*ParseLocalTime(from), *ParseLocalTime(to), seconds});
+        table.Add({*ParseLocalTime(from), *ParseLocalTime(to), seconds, ""});
     const Period month{{2026, 12, 15}, {2027, 1, 15}}, week{{2026, 10, 19}, {2026, 10, 26}};
     EXPECT_EQ(std::tuple(UsedIn(table, month, {2026, 12, 15}), UsedIn(table, month, {2026, 12, 20}),
                          UsedIn(table, week, {2026, 10, 25})),
@@ -43,7 +43,7 @@ TEST(Allowance, WarnsOncePerPeriodOfEachShareReached) {
     // clang-format on
     std::optional<AllowanceWarning> last;
     for (const auto& [allowance, used, period, due] : steps) {
-        last = ParseMoreOptions(FormatMoreOptions({{}, last, ""})).lastWarning;
+        last = ParseMoreOptions(FormatMoreOptions({{}, last, {}, ""})).lastWarning;
         EXPECT_EQ(WarningDue(allowance, used, period, last), due) << used;
     }
     EXPECT_EQ(last->percent, 0);  // nothing reached is recorded as such
@@ -98,12 +98,15 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
     // The bytes; the options they hold, as written.
     const std::pair<std::string, std::string> cases[] = {
         // clang-format off
-        {lows, "allowance=off\r\nallowance-seconds=0\r\nweek-starts=1\r\nmonth-starts=1\r\nwarn-percent=1\r\nlast-warning=2026-01-05,0\r\n"},
-        {highs, "allowance=off\r\nallowance-seconds=2678400\r\nweek-starts=7\r\nmonth-starts=31\r\nwarn-percent=99\r\nlast-warning=2026-01-05,100\r\n"},
-        {"allowance=week\r\nallowance-seconds=144000\r\nfoo=bar\r\n; x\nweek-starts=1\nlast-warning=2026-12-14,80\r\nbare",
-         "allowance=week\r\nallowance-seconds=144000\r\nweek-starts=1\r\nmonth-starts=1\r\nwarn-percent=80\r\nlast-warning=2026-12-14,80\r\nfoo=bar\r\n; x\r\nbare\r\n"},
-        {"allowance=weekly\r\nweek-starts=3x\r\nmonth-starts= 3\r\nlast-warning=2026-02-29,80\r\nlast-warning=2026-01-05",
-         "allowance=off\r\nallowance-seconds=0\r\nweek-starts=2\r\nmonth-starts=1\r\nwarn-percent=80\r\n"}};
+        {lows + "count=only\ncount-source=adapter\ncount-name=Caf\xc3\xa9, \"5G\"\n", "allowance=off\r\nallowance-seconds=0\r\nweek-starts=1\r\nmonth-starts=1\r\n"
+         "warn-percent=1\r\ncount=only\r\ncount-source=adapter\r\ncount-name=Caf\xc3\xa9, \"5G\"\r\nlast-warning=2026-01-05,0\r\n"},
+        {highs + "count=metered\ncount-name=x\n", "allowance=off\r\nallowance-seconds=2678400\r\nweek-starts=7\r\nmonth-starts=31\r\nwarn-percent=99\r\ncount=metered\r\nlast-warning=2026-01-05,100\r\n"},
+        {"allowance=week\r\nallowance-seconds=144000\r\nfoo=bar\r\n; x\nweek-starts=1\nlast-warning=2026-12-14,80\r\nbare\ncount=internet",
+         "allowance=week\r\nallowance-seconds=144000\r\nweek-starts=1\r\nmonth-starts=1\r\nwarn-percent=80\r\ncount=internet\r\nlast-warning=2026-12-14,80\r\nfoo=bar\r\n; x\r\nbare\r\n"},
+        {"allowance=weekly\r\nweek-starts=3x\r\nmonth-starts= 3\r\nlast-warning=2026-02-29,80\r\nlast-warning=2026-01-05\r\ncount=only\r\ncount-source=ras",
+         "allowance=off\r\nallowance-seconds=0\r\nweek-starts=2\r\nmonth-starts=1\r\nwarn-percent=80\r\ncount=dial-up\r\n"},
+        {"count=only\ncount-source=network\ncount-name=Home\ncount=Only", "allowance=off\r\nallowance-seconds=0\r\nweek-starts=2\r\nmonth-starts=1\r\n"
+         "warn-percent=80\r\ncount=only\r\ncount-source=network\r\ncount-name=Home\r\n"}};
     // clang-format on
     for (const auto& [bytes, written] : cases)
         EXPECT_EQ(std::pair(FormatMoreOptions(ParseMoreOptions(bytes)),

@@ -224,8 +224,10 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
         }
     } ops;
     const auto at = [](int minute) {
-        return SessionRecord{
-            {{2026, 12, 7}, 10, minute, 0, 60}, {{2026, 12, 7}, 10, minute, 20, 60}, 20};
+        return SessionRecord{{{2026, 12, 7}, 10, minute, 0, 60},
+                             {{2026, 12, 7}, 10, minute, 20, 60},
+                             20,
+                             "Wi-Fi, \"5G\""};
     };
     HistoryRecorder recorder(files, ops);
     recorder.Record(at(0));

@@ -8,6 +8,7 @@
 #include "core/adjust_total.h"
 #include "core/alert.h"
 #include "core/calendar.h"
+#include "core/connection.h"
 #include "core/dialup_probe.h"
 #include "core/duration_text.h"
 #include "core/history.h"
@@ -166,21 +167,52 @@ TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
         void CloseKey(void* key) override { open -= key == this; }
     };
     using namespace std::string_literals;
-    // The status of opening the key, the value, what the connections say, what the probe says.
-    const std::tuple<long, std::optional<std::string>, bool, bool> cases[] = {
+    // The status of opening the key, the value, what the registry says.
+    const std::tuple<long, std::optional<std::string>, std::optional<bool>> cases[] = {
         // clang-format off
-        {0, "\1\0\0\0"s, false, true}, {0, "\0\0\0\0"s, true, false}, {0, "\0\0\0\1"s, false, true},
-        {0, "\7"s, false, true}, {0, "\0"s, true, false}, {0, "\1\0\0\0\0"s, true, false}, {0, ""s, true, false},
-        {0, std::nullopt, true, true}, {0, std::nullopt, false, false}, {2, "\0"s, true, true},
-        {5, "\1\0\0\0"s, true, false}};
+        {0, "\1\0\0\0"s, true}, {0, "\0\0\0\0"s, false}, {0, "\0\0\0\1"s, true}, {0, "\7"s, true}, {0, "\0"s, false},
+        {0, "\1\0\0\0\0"s, false}, {0, ""s, false}, {0, std::nullopt, std::nullopt}, {2, "\0"s, std::nullopt}, {5, "\1\0\0\0"s, false}};
     // clang-format on
-    for (const auto& [openStatus, value, connections, connected] : cases) {
+    for (const auto& [openStatus, value, says] : cases) {
         FakeRegistry registry;
         registry.openStatus = openStatus, registry.value = value;
-        EXPECT_EQ(IsDialUpConnected(registry, [c = connections] { return c; }), connected)
+        EXPECT_EQ(RegistrySaysConnected(registry), says)
             << openStatus << " " << (value ? value->size() : 0);
         EXPECT_EQ(registry.open, 0);
     }
+}
+
+// Each choice counts its own connections, under the name of the first one up.
+TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
+    using K = CountedKind;
+    const auto ras = ConnectionSource::kRas, adapter = ConnectionSource::kAdapter;
+    const SeenConnection dialing{ras, "Dialing"}, vpn{ras, "VPN", true},
+        unnamed{ras, "", true, true}, cell{adapter, "Cell", true, true},
+        wifi{adapter, "Wi-Fi", true}, down{adapter, "Cell", false, true};
+    const CountChoice dialUp{K::kDialUp, ras, ""}, metered{K::kMetered, ras, ""},
+        internet{K::kInternet, ras, ""}, onlyCell{K::kChosen, adapter, "Cell"};
+    // clang-format off
+    const std::tuple<CountChoice, Sighting, std::optional<std::string>> cases[] = {
+        {dialUp, {true, {}, {}}, "dial-up"}, {dialUp, {false, {}, {vpn}}, {}}, {dialUp, {{}, {}, {dialing, vpn}}, "VPN"},
+        {dialUp, {{}, {}, {dialing}}, {}}, {dialUp, {{}, {}, {unnamed}}, "dial-up"}, {metered, {{}, {}, {wifi, cell}}, "Cell"},
+        {metered, {{}, {}, {down, wifi}}, {}}, {metered, {{}, {}, {unnamed}}, "metered"}, {internet, {{}, true, {}}, "internet"},
+        {internet, {{}, false, {wifi}}, {}}, {internet, {{}, {}, {down, wifi}}, "Wi-Fi"}, {internet, {{}, {}, {}}, {}},
+        {onlyCell, {{}, {}, {{ras, "Cell", true}, wifi}}, {}}, {onlyCell, {{}, {}, {wifi, cell}}, "Cell"}, {onlyCell, {{}, {}, {down}}, {}}};
+    // clang-format on
+    for (const auto& [choice, seen, counted] : cases)
+        EXPECT_EQ(CountedConnection(choice, seen), counted) << static_cast<int>(choice.kind);
+    std::string menu;
+    for (const CountChoice& chosen : {onlyCell, CountChoice{K::kChosen, adapter, "Gone"}})
+        for (const CountMenuItem& item : CountMenu(
+                 chosen,
+                 {{ras, "A & B"}, wifi, down, cell, unnamed, {ConnectionSource::kNetwork, "Cell"}}))
+            menu += item.text + (item.checked ? "*|" : "|");
+    EXPECT_EQ(
+        menu,
+        "&Dial-up and VPN connections|&Metered connections|Any &internet connection|Only A && "
+        "B (dial-up)|Only Wi-Fi|Only Cell*|Only Cell (network)|&Dial-up and VPN connections|"
+        "&Metered connections|Any &internet connection|Only A && B (dial-up)|Only Wi-Fi|Only "
+        "Cell|Only Cell (network)|Only Gone (not present)*|");
 }
 
 TEST(LocalTime, IsoTextWithTheOffsetBothWays) {
@@ -199,25 +231,35 @@ TEST(LocalTime, IsoTextWithTheOffsetBothWays) {
 }
 
 // Any span between the clock times reads (a time zone or a clock changed during a session); the
-// count must be one the timer can hold.
+// count must be one the timer can hold; a connection's name is a CSV field.
 TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
-    const std::string t = "2026-12-07T10:00:00+01:00,";
+    const std::string t = "2026-12-07T10:00:00+01:00,", u = t + "2026-12-07T10:20:00+01:00,5,";
     const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200",
                                 "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
                                 t + "2026-12-07T08:30:00+01:00,1800",
                                 t + "2028-01-11T10:00:01+01:00,0",
-                                t + "2026-12-07T10:20:00+01:00,2147483647"};
+                                t + "2026-12-07T10:20:00+01:00,2147483647",
+                                u + "Ethernet 2",
+                                u + "\"Caf\xc3\xa9, \"\"free\"\"\"",
+                                u + "\",\""};
     // clang-format off
     const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1", "garbage", "start,end,seconds",
-        t + "2026-12-07T10:20:00+01:00,2147483648", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5"};
+        t + "2026-12-07T10:20:00+01:00,2147483648", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5",
+        u + "\"open", u + "a\"b", u + "\"a\"b\"", u + "\"a\"\"", "start,end,seconds,connection"};
     // clang-format on
-    std::string bytes = good[0] + "\r\n";  // no header: a line like any other
+    std::string bytes = "start,end,seconds\r\n";  // the header older versions wrote
     for (const std::string& line : bad) bytes += line + "\n";
     for (const std::string& line : good) bytes += line + "\r\n";
     const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
-    ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{6}, 6));
-    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i + 1]), good[i]);
-    EXPECT_EQ(ParseHistory("start,end,seconds\n").skippedLines, 0);
+    ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{8}, 11));
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i]), good[i]);
+    EXPECT_EQ(read.sessions[6].connection, "Caf\xc3\xa9, \"free\"");
+    EXPECT_EQ(
+        std::pair(ParseHistory("start,end,seconds,connection\r\n" + good[0] + "\n").skippedLines,
+                  ParseHistory(good[5] + "\n").sessions.size()),
+        std::pair(0, size_t{1}));
+    const std::string split = FormatSessionLine({{}, {}, 1, "a\r\nb"});  // no line end
+    EXPECT_EQ(split.substr(split.rfind(',') - 1), "1,a  b");
 }
 
 TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
@@ -226,11 +268,11 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     // the start as it was counted; the end of summer time; a day in a clock that stood; one that
     // ends at midnight.
     // clang-format off
-    for (const auto& [start, end, seconds] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000},
-         {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1},
-         {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0},
-         {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600}})  // clang-format on
-        table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds});
+    for (const auto& [start, end, seconds, name] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell"},
+         {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10, ""}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1, ""},
+         {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400, "Home, 5G"}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0, "Cell"},
+         {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell"}})  // clang-format on
+        table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds, name});
     using D = DatedUsage;
     EXPECT_EQ(table.RecentDays(31),
               (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
@@ -241,13 +283,17 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
               (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}},
                            D{{2026, 10, 1}, {3601, 2}}}));
     EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
+    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 12, 1}, {2026, 12, 31})),
+              "Home, 5G 4:00:00, Cell 1:30:00, dial-up 0:00:10");
+    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 10, 25}, {2026, 11, 30})),
+              "Cell 2:00:00, dial-up 0:00:01");
     table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(),
-               ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402});
+               ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402, ""});
     EXPECT_EQ(table.DailySeconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
     EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1}}));
-    EXPECT_EQ(DaysAsCsv({{{2026, 12, 7}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}),
-              "date,online time,seconds,sessions\r\n2026-12-07,1000:00:00,3600000,3\r\n"
-              "2026-01-05,999:43:20,3599000,1\r\n");
+    EXPECT_EQ(DaysAsCsv({{{2026, 12, 5}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}, table),
+              "date,online time,seconds,sessions,connections\r\n2026-12-05,1000:00:00,3600000,3,"
+              "\"Home, 5G 4:00:00\"\r\n2026-01-05,999:43:20,3599000,1,\r\n");
 }
 
 // Paths and messages between UTF-8 and Windows' UTF-16: every valid text both ways, each byte or

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "core/app_error.h"
+#include "core/probe_worker.h"
 
 #include <deque>
+#include <mutex>
 #include <vector>
 
 void PrintTo(const SessionRecord& s, std::ostream* out) {  // a failure says which
@@ -24,10 +26,10 @@ class TickEngineTest : public ::testing::Test, public Clock, public TickHost {
         const auto s = static_cast<int>(ms / 1000 % 86400);
         return {today.date, s / 3600, s / 60 % 60, s % 60, 60};
     }
-    bool IsDialUpConnected() override {
+    std::optional<std::string> CountedConnection() override {
         const bool up = answers.front();
         if (answers.size() > 1) answers.pop_front();
-        return up;
+        return up ? std::optional(connection) : std::nullopt;
     }
     void ShowCounts(std::string_view s, std::string_view t) override {
         shown = std::string(s) + " " + std::string(t) + " " + std::to_string(state.sessionSeconds);
@@ -45,6 +47,7 @@ class TickEngineTest : public ::testing::Test, public Clock, public TickHost {
     int64_t ms = 1'000'000;
     LocalDay today = kMonday;
     std::deque<bool> answers{false};
+    std::string connection = "Cellular";
     std::string shown;
     std::vector<int32_t> alerts;  // the total at each
     std::vector<LogRecord> saved;
@@ -154,7 +157,8 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
                 checkpoints[0].end == (LocalTime{kMonday.date, 0, 17, 41, 60}));
     state = {};              // "Clear Log" and scheduled clearing do not touch the history
     Ticks({false}, 1, 925);  // with half the last interval and the carry, as the total counts
-    EXPECT_EQ(sessions, (std::vector{SessionRecord{start, {kMonday.date, 0, 18, 59, 60}, 139}}));
+    EXPECT_EQ(sessions,
+              (std::vector{SessionRecord{start, {kMonday.date, 0, 18, 59, 60}, 139, "Cellular"}}));
     Ticks({false}, 100);
     EXPECT_EQ(checkpoints.size(), 2u);  // offline: nothing to checkpoint
     Ticks({true}, 61);                  // a second session: a checkpoint 60 s after its start
@@ -165,8 +169,46 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     ms += 3'600'000, engine->Resume(), Ticks({false}), engine->FinishSession();
     const LocalDay d = kMonday;
     EXPECT_EQ(sessions,
-              (std::vector{sessions[0],
-                           SessionRecord{{d.date, 0, 20, 40, 60}, {d.date, 0, 21, 41, 60}, 60},
-                           SessionRecord{{d.date, 0, 21, 42, 60}, {d.date, 0, 21, 43, 60}, 3},
-                           SessionRecord{{d.date, 1, 21, 44, 60}, {d.date, 1, 21, 48, 60}, 5}}));
+              (std::vector{
+                  sessions[0],
+                  SessionRecord{{d.date, 0, 20, 40, 60}, {d.date, 0, 21, 41, 60}, 60, "Cellular"},
+                  SessionRecord{{d.date, 0, 21, 42, 60}, {d.date, 0, 21, 43, 60}, 3, "Cellular"},
+                  SessionRecord{{d.date, 1, 21, 44, 60}, {d.date, 1, 21, 48, 60}, 5, "Cellular"}}));
+    sessions.clear();  // another connection counted: a session of its own from that tick
+    Ticks({true}, 3), connection = "Home", Ticks({true}, 2), engine->FinishSession();
+    const LocalTime from{d.date, 2, 21, 50, 60}, to{d.date, 2, 21, 53, 60};
+    EXPECT_EQ(sessions, (std::vector{SessionRecord{from, to, 3, "Cellular"},
+                                     SessionRecord{to, {d.date, 2, 21, 54, 60}, 2, "Home"}}));
+}
+
+// A probe that hangs holds the asker up for its patience once, then not at all, nor at the end;
+// until it answers, the last answer to each question stands.
+TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
+    static std::mutex gate;  // held, the probe hangs; it outlives a thread left hanging
+    using std::chrono::steady_clock;
+    const ProbeQuestion choice{}, all{{}, true}, metered{{CountedKind::kMetered, {}, ""}, false};
+    std::string answers;
+    steady_clock::duration waited{};
+    {
+        ProbeWorker worker(
+            [n = 0](const ProbeQuestion& q) mutable {
+                const std::lock_guard hang(gate);
+                return Sighting{{}, q.everything, {{ConnectionSource::kRas, std::to_string(++n)}}};
+            },
+            std::chrono::milliseconds(300));
+        const auto ask = [&](const ProbeQuestion& q) {
+            const Sighting s = worker.Ask(q);
+            answers +=
+                s.connections.empty() ? "-" : s.connections[0].name + (*s.internet ? "*" : "");
+        };
+        ask(choice), ask(choice), ask(all);
+        gate.lock();
+        const auto start = steady_clock::now();
+        ask(choice), ask(all), ask(metered);
+        waited = steady_clock::now() - start;
+    }
+    gate.unlock();
+    EXPECT_EQ(answers, "123*23*-");
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
+    EXPECT_LT(waited, std::chrono::milliseconds(550)) << "and 300 ms more to end it";
 }

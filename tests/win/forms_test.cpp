@@ -70,12 +70,14 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     HWND days = history.Item(HistoryWindow::kDays);
     ListView_SetItemState(days, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     for (int s : {1, 2, 3})
-        history.Refresh(SessionRecord{{{2026, 12, 7}, 11, 0, 0, 60}, {}, s},
+        history.Refresh(SessionRecord{{{2026, 12, 7}, 11, 0, 0, 60}, {}, s, "Caf\xc3\xa9"},
                         {{2026, 12, 7}, 12, 0, s, 60});
     ListView_GetItemText(days, 0, 1, row, sizeof row);
+    const std::string status = WindowText(history.Item(HistoryWindow::kStatus));
     EXPECT_EQ(std::tuple(std::string(row), ListView_GetItemCount(days),
-                         ListView_GetNextItem(days, -1, LVNI_SELECTED)),
-              std::tuple("1:00:03", 4, 1));
+                         ListView_GetNextItem(days, -1, LVNI_SELECTED),
+                         status.substr(0, status.find('\n'))),
+              std::tuple("1:00:03", 4, 1, "This month: dial-up 2:00:00, Caf\xc3\xa9 0:00:03"));
     MSG escape = {history.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
     EXPECT_TRUE(IsDialogMessageA(history.Hwnd(), &escape) && !history.IsLoaded());
 }

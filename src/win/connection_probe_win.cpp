@@ -1,0 +1,205 @@
+#include "win/connection_probe_win.h"
+
+#include <windows.h>
+#include <winsock2.h>
+#include <ws2ipdef.h>
+
+#include <iphlpapi.h>
+#include <netioapi.h>
+#include <netlistmgr.h>
+#include <ras.h>
+#include <raserror.h>
+
+#include <vector>
+
+#include "core/dialup_probe.h"
+#include "store/wide_text_win.h"
+
+namespace {
+
+class WindowsRegistry : public RegistryApi {
+  public:
+    long OpenKey(const char* subkey, void** key) override {
+        HKEY opened = nullptr;
+        const LONG status = RegOpenKeyA(HKEY_LOCAL_MACHINE, subkey, &opened);
+        *key = opened;
+        return status;
+    }
+    long QueryValue(void* key, const char* name, uint8_t* buffer, uint32_t* size) override {
+        DWORD type = 0, bytes = *size;
+        const LONG status =
+            RegQueryValueExA(static_cast<HKEY>(key), name, nullptr, &type, buffer, &bytes);
+        *size = bytes;
+        return status;
+    }
+    void CloseKey(void* key) override { RegCloseKey(static_cast<HKEY>(key)); }
+};
+
+// A RAS list: the first call says how much room it needs. Nothing when RAS fails.
+template <class Item, class Enumerate>
+std::vector<Item> RasList(Enumerate enumerate) {
+    std::vector<Item> items;
+    DWORD bytes = sizeof(Item), count = 0, status;
+    do {
+        items.assign(bytes / sizeof(Item) + 1, Item{});
+        for (Item& item : items) item.dwSize = sizeof(Item);
+        bytes = static_cast<DWORD>(items.size() * sizeof(Item));
+        status = enumerate(items.data(), &bytes, &count);
+    } while (status == ERROR_BUFFER_TOO_SMALL && bytes > items.size() * sizeof(Item));
+    items.resize(status == ERROR_SUCCESS ? count : 0);
+    return items;
+}
+
+void AddRasConnections(std::vector<SeenConnection>& seen) {
+    for (const RASCONNW& c : RasList<RASCONNW>(RasEnumConnectionsW)) {
+        RASCONNSTATUSW status = {};
+        status.dwSize = sizeof status;
+        const bool up = RasGetConnectStatusW(c.hrasconn, &status) == ERROR_SUCCESS &&
+                        status.rasconnstate == RASCS_Connected;
+        seen.push_back({ConnectionSource::kRas, Utf8(c.szEntryName), up, false});
+    }
+}
+
+void AddRasEntries(std::vector<SeenConnection>& seen) {
+    const auto entries = RasList<RASENTRYNAMEW>([](RASENTRYNAMEW* e, DWORD* bytes, DWORD* count) {
+        return RasEnumEntriesW(nullptr, nullptr, e, bytes, count);
+    });
+    for (const RASENTRYNAMEW& e : entries)
+        seen.push_back({ConnectionSource::kRas, Utf8(e.szEntryName), false, false});
+}
+
+// Adapters by their friendly names; not the loopback nor tunnel pseudo-interfaces. With
+// `byGateway`, an adapter is up only with a default gateway: it reaches beyond its own network.
+void AddAdapters(std::vector<SeenConnection>& seen, bool byGateway) {
+    constexpr ULONG kFlags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST |
+                             GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
+    std::vector<char> buffer(16384);
+    ULONG bytes = static_cast<ULONG>(buffer.size()), status;
+    while ((status = GetAdaptersAddresses(AF_UNSPEC, kFlags, nullptr,
+                                          reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()),
+                                          &bytes)) == ERROR_BUFFER_OVERFLOW)
+        buffer.resize(bytes);
+    if (status != ERROR_SUCCESS) return;
+    for (auto* a = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); a; a = a->Next)
+        if (a->IfType != IF_TYPE_SOFTWARE_LOOPBACK && a->IfType != IF_TYPE_TUNNEL)
+            seen.push_back({ConnectionSource::kAdapter, Utf8(a->FriendlyName),
+                            a->OperStatus == IfOperStatusUp &&
+                                (!byGateway || a->FirstGatewayAddress != nullptr),
+                            false});
+}
+
+// The chosen adapter, found by its name once and then asked alone: a tenth of the cost.
+void AddAdapter(std::vector<SeenConnection>& seen, const std::string& name) {
+    static NET_LUID luid = {};
+    static std::string found;
+    MIB_IF_ROW2 row = {};
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (found != name || attempt == 1) {
+            found.clear();
+            if (ConvertInterfaceAliasToLuid(WidePath(name).c_str(), &luid) != NO_ERROR) return;
+            found = name;
+        }
+        row = {};
+        row.InterfaceLuid = luid;
+        // Renamed or gone since: found again by its name.
+        if (GetIfEntry2(&row) == NO_ERROR && Utf8(row.Alias) == name) {
+            seen.push_back(
+                {ConnectionSource::kAdapter, name, row.OperStatus == IfOperStatusUp, false});
+            return;
+        }
+    }
+}
+
+// The Network List Manager, made anew when the route to the internet changes: some systems'
+// answers otherwise stay what they were when it was made. nullptr where there is none.
+INetworkListManager* NetworkList() {
+    static INetworkListManager* list = nullptr;
+    static DWORD route = 0;
+    static const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    DWORD index = 0;
+    // An address of no host, routed like any on the internet (192.0.2.1).
+    if (GetBestInterface(htonl(0xC0000201), &index) != NO_ERROR) index = 0;
+    if (list && index == route) return list;
+    if (list) list->Release(), list = nullptr;
+    route = index;
+    if (com)
+        CoCreateInstance(CLSID_NetworkListManager, nullptr, CLSCTX_ALL, IID_INetworkListManager,
+                         reinterpret_cast<void**>(&list));
+    return list;
+}
+
+std::string NetworkName(INetworkConnection* connection) {
+    INetwork* network = nullptr;
+    BSTR name = nullptr;
+    if (SUCCEEDED(connection->GetNetwork(&network)) && network) {
+        network->GetName(&name);
+        network->Release();
+    }
+    const std::string text = name ? Utf8(name) : "";
+    SysFreeString(name);
+    return text;
+}
+
+// The networks connected now, with whether Windows counts each as metered.
+void AddNetworks(std::vector<SeenConnection>& seen, INetworkListManager* list) {
+    IEnumNetworkConnections* connections = nullptr;
+    if (!list || FAILED(list->GetNetworkConnections(&connections)) || !connections) return;
+    INetworkConnection* c = nullptr;
+    for (ULONG got = 0; connections->Next(1, &c, &got) == S_OK && got == 1; c->Release()) {
+        VARIANT_BOOL connected = VARIANT_FALSE;
+        c->get_IsConnected(&connected);
+        DWORD cost = 0;
+        INetworkConnectionCost* costs = nullptr;
+        if (SUCCEEDED(
+                c->QueryInterface(IID_INetworkConnectionCost, reinterpret_cast<void**>(&costs))) &&
+            costs) {
+            costs->GetCost(&cost);
+            costs->Release();
+        }
+        seen.push_back({ConnectionSource::kNetwork, NetworkName(c), connected != VARIANT_FALSE,
+                        (cost & (NLM_CONNECTION_COST_FIXED | NLM_CONNECTION_COST_VARIABLE)) != 0});
+    }
+    connections->Release();
+}
+
+}  // namespace
+
+Sighting ProbeConnections(const ProbeQuestion& question) {
+    Sighting seen;
+    const CountChoice& choice = question.choice;
+    if (question.everything) {
+        AddRasEntries(seen.connections);
+        AddRasConnections(seen.connections);
+        AddAdapters(seen.connections, false);
+        AddNetworks(seen.connections, NetworkList());
+        return seen;
+    }
+    switch (choice.kind) {
+        case CountedKind::kDialUp: {
+            WindowsRegistry registry;
+            seen.registrySays = RegistrySaysConnected(registry);
+            if (!seen.registrySays) AddRasConnections(seen.connections);
+            break;
+        }
+        case CountedKind::kMetered:
+            AddNetworks(seen.connections, NetworkList());
+            break;
+        case CountedKind::kInternet:
+            if (INetworkListManager* list = NetworkList()) {
+                NLM_CONNECTIVITY connectivity = NLM_CONNECTIVITY_DISCONNECTED;
+                if (SUCCEEDED(list->GetConnectivity(&connectivity)))
+                    seen.internet = (connectivity & (NLM_CONNECTIVITY_IPV4_INTERNET |
+                                                     NLM_CONNECTIVITY_IPV6_INTERNET)) != 0;
+            }
+            if (!seen.internet) AddAdapters(seen.connections, true);
+            break;
+        case CountedKind::kChosen:
+            if (choice.source == ConnectionSource::kRas) AddRasConnections(seen.connections);
+            if (choice.source == ConnectionSource::kAdapter)
+                AddAdapter(seen.connections, choice.name);
+            if (choice.source == ConnectionSource::kNetwork)
+                AddNetworks(seen.connections, NetworkList());
+            break;
+    }
+    return seen;
+}
