@@ -6,11 +6,14 @@
 //                                  history of 100,000 sessions
 //   timer_driver growth            handles, GDI and USER objects and memory over 100,000 ticks
 //                                  with every window opened and closed again and again
+//   timer_driver probes            what asking Windows costs for each choice of what counts,
+//                                  and how long the window thread waits when a call hangs
 #include <windows.h>
 
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +24,7 @@
 #include "store/data_path.h"
 #include "store/log_file.h"
 #include "store/settings_file.h"
+#include "win/connection_probe_win.h"
 #include "win_test_support.h"
 
 namespace {
@@ -240,6 +244,50 @@ int History() {
     return 0;
 }
 
+// Median and worst of `count` calls, in milliseconds.
+template <class Call>
+std::pair<double, double> Timed(int count, Call call) {
+    std::vector<double> ms;
+    for (int i = 0; i < count; ++i) {
+        const double start = NowSeconds();
+        call();
+        ms.push_back((NowSeconds() - start) * 1000);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.back()};
+}
+
+int Probes() {
+    WriteFileBytes(Beside("ras-double.txt"), "entry Office\nconnected VPN\n");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\RemoteAccess",
+                       "Remote Connection");
+    using K = CountedKind;
+    const std::pair<const char*, ProbeQuestion> questions[] = {
+        {"dial-up and VPN, RAS asked (the status value missing)", {{K::kDialUp, {}, ""}, false}},
+        {"metered connections", {{K::kMetered, {}, ""}, false}},
+        {"any internet connection", {{K::kInternet, {}, ""}, false}},
+        {"only the adapter cell0", {{K::kChosen, ConnectionSource::kAdapter, "cell0"}, false}},
+        {"only the RAS entry VPN", {{K::kChosen, ConnectionSource::kRas, "VPN"}, false}},
+        {"every connection (the menu, when it opens)", {{}, true}}};
+    std::puts("| what is asked, 1,000 times | median | worst |\n|---|---|---|");
+    for (const auto& [what, question] : questions) {
+        ProbeConnections(question);
+        const auto [median, worst] = Timed(1000, [&] { ProbeConnections(question); });
+        std::printf("| %s | %.3f ms | %.3f ms |\n", what, median, worst);
+    }
+    SetRemoteConnection(1);
+    const auto [median, worst] = Timed(1000, [] { ProbeConnections({}); });
+    std::printf("| dial-up and VPN, the status value there | %.3f ms | %.3f ms |\n", median, worst);
+    // A call that hangs for 10 s: the window thread waits for it once, 40 ms, then not at all.
+    ProbeWorker hung([](const ProbeQuestion&) { return Sleep(10000), Sighting{}; },
+                     std::chrono::milliseconds(40));
+    const auto [askMedian, askWorst] = Timed(100, [&] { hung.Ask({}); });
+    std::printf("| a tick's question while the call hangs, 100 times | %.3f ms | %.3f ms |\n",
+                askMedian, askWorst);
+    DeleteFileW(WIDE(Beside("ras-double.txt")));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -249,6 +297,8 @@ int main(int argc, char** argv) {
     if (mode == "footprint") return Footprint(option.empty() ? 300 : std::atoi(option.c_str()));
     if (mode == "growth") return Growth();
     if (mode == "history") return History();
-    std::puts("usage: timer_driver accuracy [long] | footprint [seconds] | growth | history");
+    if (mode == "probes") return Probes();
+    std::puts(
+        "usage: timer_driver accuracy [long] | footprint [seconds] | growth | history | probes");
     return 2;
 }

@@ -5,6 +5,9 @@
 
 #include <shellapi.h>
 
+#include "core/dialup_probe.h"
+#include "win/connection_probe_win.h"
+
 const std::string kDefaults = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
 const std::string kSaved = "False\r\nFalse\r\nFalse\r\n0\r\n0\r\n0\r\n";
 
@@ -21,6 +24,7 @@ class ProgramTest : public ::testing::Test {
              {settings, log, history.history, history.session, history.options})
             SetFileAttributesW(WIDE(path), FILE_ATTRIBUTE_NORMAL), DeleteFileW(WIDE(path));
         SetRemoteConnection(0);
+        DeleteFileW(WIDE(ras));
     }
     std::string Files() const { return ReadFileBytes(settings) + ReadFileBytes(log); }
     int SavedTotal() const { return ParseLog(ReadFileBytes(log), "").total; }
@@ -34,7 +38,14 @@ class ProgramTest : public ::testing::Test {
     }
     const std::string settings = InUse(kSettingsPath), log = InUse(kLogPath);
     const HistoryPaths history = ResolveHistoryPaths();
+    const std::string ras = Beside("ras-double.txt");  // what RAS reports (ras_double.cpp)
 };
+
+// Whether the program's total grows in 2.5 s.
+bool Counting(const TimerProcess& program) {
+    const int before = program.TotalShown();
+    return Sleep(2500), program.TotalShown() > before;
+}
 
 TEST_F(ProgramTest, StartExitRestartTrayMenusAndSessionEnd) {
     TimerProcess first;
@@ -147,6 +158,77 @@ TEST_F(ProgramTest, AllowanceWarnsOnceAtEachShareAcrossARestart) {
         EXPECT_TRUE(ReleaseDC(WindowFromDC(dc), dc) && program.Close());
     }
     EXPECT_EQ(shares + " " + seen, ",0,50,100 notified red |red |");
+}
+
+// Runs /bin/ip in the tests' own network (tools/wine-session): Wine starts Linux programs too.
+void Ip(std::string args) {
+    STARTUPINFOA si = {};
+    PROCESS_INFORMATION pi = {};
+    si.cb = sizeof si, args = "/bin/ip " + args;
+    ASSERT_TRUE(CreateProcessA(nullptr, args.data(), 0, 0, FALSE, 0, 0, 0, &si, &pi)) << args;
+    WaitForSingleObject(pi.hProcess, 10000), CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
+}
+
+// The calls the worker makes, made here. Without the status value (Windows NT), RAS: still
+// dialing, the third of three (more room asked for), failing. The adapters but the loopback; the
+// chosen one and the internet as the interface and the default route change.
+TEST_F(ProgramTest, ProbesSeeRasTheAdaptersAndTheRoute) {
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
+    Ip("link set cell0 up"), Ip("route replace default via 10.77.0.1");
+    std::string seen;
+    for (const char* lines :
+         {"dialing Office\n", "dialing Office\ndialing Home\nconnected VPN\n", "error 623\n"})
+        WriteFileBytes(ras, lines),
+            seen += CountedConnection({}, ProbeConnections({})).value_or("-");
+    WriteFileBytes(ras, "entry Office\nconnected VPN\n");
+    for (const SeenConnection& c : ProbeConnections({{}, true}).connections)
+        seen += c.name.empty() ? "" : " " + c.name + (c.up ? "+" : "");  // Wine's networks: none
+    const auto counted = [&](const char* change) {                       // once Wine has seen it
+        if (*change) Ip(change), Sleep(1000);
+        seen += " |";
+        for (const CountChoice& c :
+             {CountChoice{CountedKind::kChosen, ConnectionSource::kAdapter, "cell0"},
+              CountChoice{CountedKind::kInternet, {}, ""}})
+            seen += " " + CountedConnection(c, ProbeConnections({c, false})).value_or("-");
+    };
+    counted(""), counted("route del default"), counted("link set cell0 down");
+    counted("link set cell0 up"), counted("route replace default via 10.77.0.1");
+    EXPECT_EQ(seen,
+              "-VPN- Office VPN+ cellpeer+ cell0+ | cell0 internet | cell0 - | - - | cell0 - | "
+              "cell0 internet");
+}
+
+// End to end: the connections RAS reports count without the status value; any internet
+// connection, chosen in the menu, while the default route is there, and after a restart; the
+// adapter chosen by name while its interface is up.
+TEST_F(ProgramTest, EachChoiceCountsItsConnectionsAndIsKept) {
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
+    WriteFileBytes(ras, "dialing Office\ndialing Home\nconnected VPN\n");
+    Ip("link set cell0 up"), Ip("route replace default via 10.77.0.1");
+    std::string seen;
+    const auto step = [&](const TimerProcess& program, const char* change) {
+        if (*change) Ip(change), Sleep(1500);
+        seen += Counting(program) ? "+" : "-";
+    };
+    for (int run = 0; run < 3; ++run, seen += " ") {
+        TimerProcess program;
+        ASSERT_TRUE(program.Stats());
+        step(program, "");
+        if (run == 0) {
+            PostMessageA(program.Tray(), WM_MOUSEMOVE, 1, WM_RBUTTONUP), Sleep(1000);
+            for (const char key : {'u', 'i'})  // "Counting", "Any internet connection"
+                PostMessageA(program.Window("#32768"), WM_CHAR, key, 0), Sleep(500);
+            step(program, ""), step(program, "route del default");
+            step(program, "route add default via 10.77.0.1");
+        }
+        if (run == 2) step(program, "link set cell0 down"), Ip("link set cell0 up");
+        EXPECT_TRUE(program.Close());
+        if (run == 1)
+            WriteFileBytes(history.options,
+                           "count=only\r\ncount-source=adapter\r\ncount-name=cell0\r\n");
+    }
+    for (const SessionRecord& s : Sessions()) seen += s.connection + " ";
+    EXPECT_EQ(seen, "++-+ + +- VPN internet internet internet cell0 ");
 }
 
 // The files seeded into c:\windows before this test (CMakeLists.txt) stay as they were.

@@ -31,6 +31,11 @@ inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::FILE* f = _wfopen(WIDE(path), L"wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f), std::fclose(f);
 }
+inline std::string Beside(const char* name) {  // the path of a file beside the tests
+    wchar_t path[MAX_PATH];
+    const std::string self = Utf8(std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH)));
+    return self.substr(0, self.rfind('\\') + 1) + name;
+}
 inline std::string WindowText(HWND hwnd) {  // also of a control of another process
     wchar_t text[1024] = L"";
     return GetWindowTextW(hwnd, text, 1024), Utf8(text);
