@@ -1,6 +1,7 @@
 // A helper for scripts that look at the program under Wine:
 //   win_send post CLASS CAPTION MSG WPARAM LPARAM [CHILD_CLASS]   posts a message to a window
-//   win_send rect CLASS CAPTION                                   prints its screen rectangle
+//   win_send rect CLASS CAPTION                                   prints the screen rectangle of
+//                                                                 all such windows shown
 // CLASS or CAPTION "-" matches any.
 #include <windows.h>
 
@@ -16,9 +17,13 @@ int main(int argc, char** argv) {
     HWND window = nullptr;
     for (int i = 0; i < 100 && !window; ++i, Sleep(50)) window = FindWindowA(cls, caption);
     if (!window) return 1;
-    if (verb == "rect") {
+    if (verb == "rect") {  // a menu and its submenu are two windows
         RECT r;
         GetWindowRect(window, &r);
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
+            RECT more;
+            if (IsWindowVisible(w) && GetWindowRect(w, &more)) UnionRect(&r, &r, &more);
+        }
         std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
         return 0;
     }

@@ -125,7 +125,7 @@ void UsageTable::Add(const SessionRecord& s) {
         given = upTo;
         Usage& daily = days_[day];
         daily.seconds += part;
-        connections_[day][s.connection] += part;
+        connections_[day][s.connection.empty() ? std::string(kDialUpKind) : s.connection] += part;
         ++daily.sessions;
         const CalendarDate date = DateOfDay(day);
         const int64_t month = int64_t{date.year} * 12 + date.month - 1;
@@ -177,8 +177,7 @@ std::string FormatHours(int64_t seconds) {
 std::string ConnectionsText(const std::vector<std::pair<std::string, int64_t>>& seconds) {
     std::string text;
     for (const auto& [name, s] : seconds)
-        text += (text.empty() ? "" : ", ") + (name.empty() ? std::string(kDialUpKind) : name) +
-                " " + FormatHours(s);
+        text += (text.empty() ? "" : ", ") + name + " " + FormatHours(s);
     return text;
 }
 

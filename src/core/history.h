@@ -58,7 +58,8 @@ class UsageTable {
     std::vector<DatedUsage> RecentMonths(size_t count) const;
     // The seconds of each of the `count` days up to `last`, oldest first.
     std::vector<int64_t> DailySeconds(const CalendarDate& last, int count) const;
-    // The seconds of each connection from `first` to `last`, most first.
+    // The seconds of each connection from `first` to `last`, most first; a session of no name is
+    // a dial-up one.
     std::vector<std::pair<std::string, int64_t>> ByConnection(const CalendarDate& first,
                                                               const CalendarDate& last) const;
 
@@ -70,7 +71,7 @@ class UsageTable {
 
 // "5:03:12": hours, minutes and seconds; the hours grow past 24.
 std::string FormatHours(int64_t seconds);
-// "Cellular 3:10:00, Home 0:05:00"; a session of no name is a dial-up one.
+// "Cellular 3:10:00, Home 0:05:00".
 std::string ConnectionsText(const std::vector<std::pair<std::string, int64_t>>& seconds);
 // The day table as a spreadsheet reads it: "date,online time,seconds,sessions,connections" and a
 // line a day.

@@ -138,7 +138,7 @@ void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const L
     std::string status = problem_.empty() ? status_ : status_ + " " + problem_;
     const std::string connections =
         ConnectionsText(shown_.ByConnection({today_.year, today_.month, 1}, today_));
-    if (!connections.empty()) status = "This month: " + connections + "\n" + status;
+    if (!connections.empty()) status = "Connections this month: " + connections + "\n" + status;
     if (!allowance_.empty()) status = allowance_ + "\n" + status;
     if (status != statusShown_) SetUnicodeText(kStatus, statusShown_ = status);
     // Not erased: the chart paints the whole of its area, off screen.
