@@ -47,17 +47,22 @@ std::string MenuText(const CountChoice& c) {
 }  // namespace
 
 std::vector<CountMenuItem> CountMenu(const CountChoice& chosen,
-                                     const std::vector<SeenConnection>& listed) {
+                                     const std::vector<SeenConnection>& listed,
+                                     std::vector<std::string>& adaptersUp) {
     std::vector<CountMenuItem> items = {
         {"&Dial-up and VPN connections", {CountedKind::kDialUp, {}, {}}},
         {"&Metered connections", {CountedKind::kMetered, {}, {}}},
         {"Any &internet connection", {CountedKind::kInternet, {}, {}}}};
     bool chosenListed = false;
     for (const SeenConnection& c : listed) {
+        const bool adapter = c.source == ConnectionSource::kAdapter;
+        const bool upBefore =
+            std::find(adaptersUp.begin(), adaptersUp.end(), c.name) != adaptersUp.end();
+        if (adapter && c.up && !upBefore) adaptersUp.push_back(c.name);
         const CountChoice choice{CountedKind::kChosen, c.source, c.name};
-        if (c.name.empty() || std::any_of(items.begin(), items.end(), [&](const CountMenuItem& i) {
-                return i.choice == choice;
-            }))
+        if (c.name.empty() || (adapter && !c.up && !upBefore) ||
+            std::any_of(items.begin(), items.end(),
+                        [&](const CountMenuItem& i) { return i.choice == choice; }))
             continue;
         items.push_back({MenuText(choice), choice});
         chosenListed |= choice == chosen;

@@ -47,6 +47,8 @@ struct CountMenuItem {
     bool checked = false;
 };
 // The kinds, then each connection listed once, in the order seen; the chosen one, when it is not
-// there, as not present.
+// there, as not present. An adapter is offered once it has been seen up (`adaptersUp`, kept by
+// the caller): one never up, a virtual one or one switched off, is not.
 std::vector<CountMenuItem> CountMenu(const CountChoice& chosen,
-                                     const std::vector<SeenConnection>& listed);
+                                     const std::vector<SeenConnection>& listed,
+                                     std::vector<std::string>& adaptersUp);

@@ -45,6 +45,8 @@ namespace {
 
 // A CSV field: as it stands, or quoted with its quotes doubled.
 std::optional<std::string> CsvField(std::string_view field) {
+    // A line end inside a line is damage: the history never writes one.
+    if (field.find('\r') != std::string_view::npos) return std::nullopt;
     if (!field.starts_with('"')) {
         if (field.find('"') != std::string_view::npos) return std::nullopt;
         return std::string(field);

@@ -14,7 +14,8 @@ struct ProbeWorker::Shared {
     std::optional<ProbeQuestion> asked;
     bool busy = false, stop = false, ended = false;
     uint64_t answers = 0;
-    std::vector<std::pair<ProbeQuestion, Sighting>> last;  // one per question asked
+    // One per question asked: a few, as each is a choice the user made.
+    std::vector<std::pair<ProbeQuestion, Sighting>> last;
 
     void Run() {
         std::unique_lock lock(mutex);
@@ -29,7 +30,6 @@ struct ProbeWorker::Shared {
             busy = false;
             std::erase_if(last, [&](const auto& a) { return a.first == question; });
             last.emplace_back(question, std::move(seen));
-            if (last.size() > 4) last.erase(last.begin());  // choices made long ago
             ++answers;
             changed.notify_all();
         }
@@ -50,10 +50,8 @@ ProbeWorker::~ProbeWorker() {
     std::unique_lock lock(shared_->mutex);
     shared_->stop = true;
     shared_->changed.notify_all();
-    const bool ended =
-        shared_->changed.wait_for(lock, shared_->patience, [&] { return shared_->ended; });
-    lock.unlock();
-    if (ended)
+    // Ended, the thread no longer needs the lock; hung, it takes it after this returns.
+    if (shared_->changed.wait_for(lock, shared_->patience, [&] { return shared_->ended; }))
         thread_.join();
     else
         thread_.detach();  // hung in the system: the process's end ends it

@@ -162,6 +162,22 @@ void AddNetworks(std::vector<SeenConnection>& seen, INetworkListManager* list) {
     connections->Release();
 }
 
+// Every network Windows knows, connected or not, for the menu: the hotspot used last week too.
+void AddKnownNetworks(std::vector<SeenConnection>& seen, INetworkListManager* list) {
+    IEnumNetworks* networks = nullptr;
+    if (!list || FAILED(list->GetNetworks(NLM_ENUM_NETWORK_ALL, &networks)) || !networks) return;
+    INetwork* n = nullptr;
+    for (ULONG got = 0; networks->Next(1, &n, &got) == S_OK && got == 1; n->Release()) {
+        BSTR name = nullptr;
+        VARIANT_BOOL connected = VARIANT_FALSE;
+        n->get_IsConnected(&connected);
+        if (SUCCEEDED(n->GetName(&name)) && name)
+            seen.push_back({ConnectionSource::kNetwork, Utf8(name), connected != VARIANT_FALSE});
+        SysFreeString(name);
+    }
+    networks->Release();
+}
+
 }  // namespace
 
 Sighting ProbeConnections(const ProbeQuestion& question) {
@@ -171,7 +187,7 @@ Sighting ProbeConnections(const ProbeQuestion& question) {
         AddRasEntries(seen.connections);
         AddRasConnections(seen.connections);
         AddAdapters(seen.connections, false);
-        AddNetworks(seen.connections, NetworkList());
+        AddKnownNetworks(seen.connections, NetworkList());
         return seen;
     }
     switch (choice.kind) {

@@ -338,15 +338,8 @@ void Program::OpenTrayMenu() {
 }
 
 HMENU Program::CountMenu() {
-    for (const SeenConnection& c : probe_.Ask({more_.counted, true}).connections) {
-        const auto same = [&](const SeenConnection& l) {
-            return l.source == c.source && l.name == c.name;
-        };
-        // An adapter never up (a virtual one, a disabled one) is not offered.
-        if (c.up || c.source != ConnectionSource::kAdapter)
-            if (std::none_of(listed_.begin(), listed_.end(), same)) listed_.push_back(c);
-    }
-    countItems_ = ::CountMenu(more_.counted, listed_);
+    countItems_ =
+        ::CountMenu(more_.counted, probe_.Ask({more_.counted, true}).connections, adaptersUp_);
     HMENU menu = CreatePopupMenu();
     const auto last = static_cast<UINT>(kMenuCountFirst + countItems_.size() - 1);
     for (UINT id = kMenuCountFirst; id <= last; ++id) {

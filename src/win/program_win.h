@@ -35,7 +35,7 @@ class Program : private TickHost {
     void OnSuspend();
     void OnTrayMouse(unsigned mouseMessage);
     void OpenTrayMenu();
-    // The choice of what counts, with the connections Windows lists now or listed since the start.
+    // The choice of what counts, with the connections Windows lists now.
     HMENU CountMenu();
     void OnMenu(UINT id);
     // Writes the time log file now and lets the tick engine know; throws AppError.
@@ -64,7 +64,7 @@ class Program : private TickHost {
     MoreOptions more_;
     // Windows is asked on a thread of its own: the window thread waits for it at most 40 ms.
     ProbeWorker probe_;
-    std::vector<SeenConnection> listed_;
+    std::vector<std::string> adaptersUp_;
     std::vector<CountMenuItem> countItems_;
     // The history's online time per day, without the session in progress.
     UsageTable usage_;

@@ -22,12 +22,11 @@ TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLastAndCountTheirDaysUpToTod
     UsageTable table;  // over midnight into the month's first day, a day after today, a 25-hour day
     for (const auto& [from, to, seconds] : {std::tuple{"2026-12-14T23:00:00+01:00", "2026-12-15T01:00:00+01:00", 7200},
          {"2026-12-20T10:00:00+01:00", "2026-12-20T10:10:00+01:00", 600}, {"2026-12-21T10:00:00+01:00", "2026-12-21T10:10:00+01:00", 900},
-         {"2026-10-25T00:00:00+02:00", "2026-10-25T23:59:00+01:00", 89940}})  // clang-format on
+         {"2026-10-25T00:00:00+02:00", "2026-10-25T23:59:00+01:00", 89940}})
         table.Add({*ParseLocalTime(from), *ParseLocalTime(to), seconds, ""});
     const Period month{{2026, 12, 15}, {2027, 1, 15}}, week{{2026, 10, 19}, {2026, 10, 26}};
-    EXPECT_EQ(std::tuple(UsedIn(table, month, {2026, 12, 15}), UsedIn(table, month, {2026, 12, 20}),
-                         UsedIn(table, week, {2026, 10, 25})),
-              std::tuple(3600, 4200, 89940));
+    EXPECT_EQ(std::tuple(UsedIn(table, month, {2026, 12, 15}), UsedIn(table, month, {2026, 12, 20}), UsedIn(table, week, {2026, 10, 25})),
+              std::tuple(3600, 4200, 89940));  // clang-format on
 }
 
 // Each share once a period, across restarts; raised, it re-arms what it no longer reaches.
@@ -50,14 +49,12 @@ TEST(Allowance, WarnsOncePerPeriodOfEachShareReached) {
 }
 
 TEST(Allowance, LineAndForecastFromThePaceSoFar) {
-    EXPECT_EQ(AllowanceLine({kDay, 7200}, 4980, 0) + AllowanceLine({kOff, 60}, 0, 0) + "|" +
-                  AllowanceLine({kWeek, 0}, 300, 7199) + "|" +
-                  AllowanceLine({kMonth, 144000}, 43500, 4980),
-              "Today: 1:23 of 2:00 (69 %)|This week: 0:05 of 0:00 (30000 %) - today 1:59|This "
-              "month: 12:05 of 40:00 (30 %) - today 1:23");
+    // clang-format off
+    EXPECT_EQ(AllowanceLine({kDay, 7200}, 4980, 0) + AllowanceLine({kOff, 60}, 0, 0) + "|" + AllowanceLine({kWeek, 0}, 300, 7199) + "|" +
+              AllowanceLine({kMonth, 144000}, 43500, 4980), "Today: 1:23 of 2:00 (69 %)|This week: 0:05 of 0:00 (30000 %) - today 1:59|"
+              "This month: 12:05 of 40:00 (30 %) - today 1:23");
     // The allowance (weeks from Monday), the seconds used, today and the seconds into it.
     const std::tuple<Allowance, int64_t, CalendarDate, int, const char*> cases[] = {
-        // clang-format off
         {{kDay, 7200}, 7200, {2026, 12, 14}, 0, "the allowance is used up"}, {{kDay, 7200}, 1800, {2026, 12, 14}, 0, "1:30 left today"},
         {{kWeek, 36000}, 3000, {2026, 12, 14}, 3599, "1:18 a day left"}, {{kWeek, 36000}, 3000, {2026, 12, 14}, 3600, "at this pace 140:00 by 20 December"},
         {{kWeek, 36000}, 6000, {2026, 12, 15}, 14400, "1:23 a day left"}, {{kWeek, 504000}, 3000, {2026, 12, 14}, 3600, "19:52 a day left"},
@@ -96,8 +93,8 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
         highs += std::string(key) + low + "\n" + key + high + "\n" + key + above + "\n";
     }
     // The bytes; the options they hold, as written.
+    // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        // clang-format off
         {lows + "count=only\ncount-source=adapter\ncount-name=Caf\xc3\xa9, \"5G\"\n", "allowance=off\r\nallowance-seconds=0\r\nweek-starts=1\r\nmonth-starts=1\r\n"
          "warn-percent=1\r\ncount=only\r\ncount-source=adapter\r\ncount-name=Caf\xc3\xa9, \"5G\"\r\nlast-warning=2026-01-05,0\r\n"},
         {highs + "count=metered\ncount-name=x\n", "allowance=off\r\nallowance-seconds=2678400\r\nweek-starts=7\r\nmonth-starts=31\r\nwarn-percent=99\r\ncount=metered\r\nlast-warning=2026-01-05,100\r\n"},
@@ -106,30 +103,24 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
         {"allowance=weekly\r\nweek-starts=3x\r\nmonth-starts= 3\r\nlast-warning=2026-02-29,80\r\nlast-warning=2026-01-05\r\ncount=only\r\ncount-source=ras",
          "allowance=off\r\nallowance-seconds=0\r\nweek-starts=2\r\nmonth-starts=1\r\nwarn-percent=80\r\ncount=dial-up\r\n"},
         {"count=only\ncount-source=network\ncount-name=Home\ncount=Only", "allowance=off\r\nallowance-seconds=0\r\nweek-starts=2\r\nmonth-starts=1\r\n"
-         "warn-percent=80\r\ncount=only\r\ncount-source=network\r\ncount-name=Home\r\n"}};
-    // clang-format on
+         "warn-percent=80\r\ncount=only\r\ncount-source=network\r\ncount-name=Home\r\n"}};  // clang-format on
+    const auto again = [](const std::string& b) { return FormatMoreOptions(ParseMoreOptions(b)); };
     for (const auto& [bytes, written] : cases)
-        EXPECT_EQ(std::pair(FormatMoreOptions(ParseMoreOptions(bytes)),
-                            FormatMoreOptions(ParseMoreOptions(written))),
-                  std::pair(written, written))
-            << bytes;
+        EXPECT_EQ(std::pair(again(bytes), again(written)), std::pair(written, written)) << bytes;
 }
 
 // A bar over the icon's foot (a quarter, four rows at least), outlined, filled by share and range.
 TEST(Allowance, ShareBarDrawnOverTheIconsFoot) {
     // clang-format off
     const std::map<uint32_t, char> names = {{7, '.'}, {0xFF000000, 'K'}, {0xFFFFFFFF, 'W'}, {0xFF0078D7, 'B'}, {0xFFFFAA00, 'A'}, {0xFFDC0000, 'R'}};
+    const auto name = [&](uint32_t pixel) { return names.contains(pixel) ? names.at(pixel) : '?'; };
     for (const auto& [height, top, percent, row] : {std::tuple{8, 4, -5, "KWWWWWWWWK"}, {16, 12, 79, "KBBBBBBWWK"}, {40, 30, 80, "KAAAAAAWWK"},
          {40, 30, 99, "KAAAAAAAWK"}, {16, 12, 100, "KRRRRRRRRK"}, {16, 12, 150, "KRRRRRRRRK"}}) {                                     // clang-format on
         std::vector<uint32_t> icon(static_cast<size_t>(10 * height + 1), 7);  // and one past it
         DrawShareBar(icon.data(), 10, height, percent, 80);
-        std::string seen(1, names.at(icon.back()));
+        std::string seen(1, name(icon.back()));
         for (int y : {top - 1, top, top + 1, height - 1})
-            for (int x = 0; x < 10; ++x)
-                seen += names.contains(icon[static_cast<size_t>(y * 10 + x)])
-                            ? names.at(icon[static_cast<size_t>(y * 10 + x)])
-                            : '?';
-        EXPECT_EQ(seen, "..........." + std::string(10, 'K') + row + std::string(10, 'K'))
-            << percent;
+            for (int x = 0; x < 10; ++x) seen += name(icon[static_cast<size_t>(y * 10 + x)]);
+        EXPECT_EQ(seen, "..........." + std::string(10, 'K') + row + "KKKKKKKKKK") << percent;
     }
 }

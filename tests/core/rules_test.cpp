@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "core/adjust_total.h"
@@ -16,18 +15,18 @@
 #include "core/tray_click.h"
 #include "core/utf16.h"
 
+using namespace std::string_literals;
+
 TEST(NumberValue, LeadingNumberOfTextWholeNumberAndRounding) {
     // The text, its leading number and the length of the blank-free text taken.
     const std::tuple<const char*, double, size_t> cases[] = {
         // clang-format off
-        {"30min", 30, 2}, {"1 2", 12, 2}, {"\t1\n5", 15, 2}, {"abc", 0, 0}, {"", 0, 0},
-        {"-1", -1, 2}, {"+7", 7, 2}, {"1E3", 1000, 3}, {"2d2", 200, 3}, {"2D-1", 0.2, 4},
-        {"1.5e-1", .15, 6}, {"1e", 1, 1}, {"1e+x", 1, 1}, {"5.e2", 500, 4}, {"-.5E+1", -5, 6},
-        {"&H10", 16, 4}, {"&hff", 255, 4}, {"&HAF", 175, 4}, {"&HaFg", 175, 4}, {"&O17", 15, 4},
-        {"&o78", 7, 3}, {"&H", 0, 0}, {"&", 0, 0}, {"&x0", 0, 0}, {"&Hzz", 0, 0}, {"2.5", 2.5, 3},
-        {".5", 0.5, 2}, {"5.", 5, 2}, {"5.x", 5, 2}, {".", 0, 0}, {"-.25x", -.25, 4}, {"07", 7, 2},
-        {"--1", 0, 0}, {"1,5", 1, 1}, {"-", 0, 0}, {"1.2.3", 1.2, 3}, {"9e999", INFINITY, 5}, {"1e-999", 0, 6},
-        {"1h5", 1, 1}, {"7O7", 7, 1}, {"1e5x", 1e5, 3}};
+        {"30min", 30, 2}, {"1 2", 12, 2}, {"\t1\n5", 15, 2}, {"abc", 0, 0}, {"", 0, 0}, {"-1", -1, 2}, {"+7", 7, 2},
+        {"1E3", 1000, 3}, {"2d2", 200, 3}, {"2D-1", 0.2, 4}, {"1.5e-1", .15, 6}, {"1e", 1, 1}, {"1e+x", 1, 1}, {"5.e2", 500, 4},
+        {"-.5E+1", -5, 6}, {"&H10", 16, 4}, {"&hff", 255, 4}, {"&HAF", 175, 4}, {"&HaFg", 175, 4}, {"&O17", 15, 4},
+        {"&o78", 7, 3}, {"&H", 0, 0}, {"&", 0, 0}, {"&x0", 0, 0}, {"&Hzz", 0, 0}, {"2.5", 2.5, 3}, {".5", 0.5, 2}, {"5.", 5, 2},
+        {"5.x", 5, 2}, {".", 0, 0}, {"-.25x", -.25, 4}, {"07", 7, 2}, {"--1", 0, 0}, {"1,5", 1, 1}, {"-", 0, 0},
+        {"1.2.3", 1.2, 3}, {"9e999", INFINITY, 5}, {"1e-999", 0, 6}, {"1h5", 1, 1}, {"7O7", 7, 1}, {"1e5x", 1e5, 3}};
     // clang-format on
     for (const auto& [text, value, length] : cases) {
         const LeadingNumber n = ParseLeadingNumber(text);
@@ -45,35 +44,31 @@ TEST(NumberValue, LeadingNumberOfTextWholeNumberAndRounding) {
 TEST(FormatDuration, DaysHoursMinutesSecondsAndNegativeParts) {
     // clang-format off
     const std::pair<int32_t, const char*> cases[] = {
-        {0, "00:00:00:00"}, {59, "00:00:00:59"}, {3661, "00:01:01:01"}, {86399, "00:23:59:59"},
-        {86400, "01:00:00:00"}, {8640000, "100:00:00:00"}, {INT32_MAX, "24855:03:14:07"},
-        {-1, "00:00:00:-1"}, {-65, "00:00:-1:-5"}, {-3725, "00:-1:-62:-5"}, {INT32_MIN, "-24855:-596523:-35791394:-8"}};
-    // clang-format on
+        {0, "00:00:00:00"}, {59, "00:00:00:59"}, {3661, "00:01:01:01"}, {86399, "00:23:59:59"}, {86400, "01:00:00:00"},
+        {8640000, "100:00:00:00"}, {INT32_MAX, "24855:03:14:07"}, {-1, "00:00:00:-1"}, {-65, "00:00:-1:-5"},
+        {-3725, "00:-1:-62:-5"}, {INT32_MIN, "-24855:-596523:-35791394:-8"}};  // clang-format on
     for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatDuration(seconds), text) << seconds;
 }
 
-// The limit is put in force with the options, or refused with nothing changed; the message
-// repeats the amounts in plain digits.
+// The limit is set with the options or refused, changing nothing; the message gives plain digits.
 TEST(Alert, LimitInForceAndMessageInPlainDigits) {
+    // clang-format off
     // Days, hours and minutes; the limit, and the amounts as the message gives them.
-    const std::tuple<const char*, const char*, const char*, std::optional<int32_t>, const char*>
-        cases[] = {
-            // clang-format off
+    const std::tuple<const char*, const char*, const char*, std::optional<int32_t>, const char*> cases[] = {
         {"1", "2", "30", 95400, "1 days, 2 hours, and 30"}, {"-0", "-1", "", -3600, "0 days,-1 hours, and 0"},
         {"07", "abc", "2.5", 604950, "7 days, 0 hours, and 2.5"}, {"0", "0", "0.375", 22, "0 days, 0 hours, and 0.375"},
         {"0.0000001", "123456.75", "0.1", 444444306, "0.0000001 days, 123456.75 hours, and 0.1"},
         {"0", "1.23456789012345678", "-0.5", 4414, "0 days, 1.23456789012346 hours, and-0.5"},
         {"24855", "", "", 2147472000, "24855 days, 0 hours, and 0"}, {"1e400", "", "", {}, ""}, {"-24856", "", "", {}, ""},
-        {"1e15", "-2.4e16", "", 0, "1000000000000000 days,-24000000000000000 hours, and 0"},
-        {"24856", "", "", {}, ""}, {"", "596524", "", {}, ""}, {"", "", "35791395", {}, ""}};  // clang-format on
+        {"1e15", "-2.4e16", "", 0, "1000000000000000 days,-24000000000000000 hours, and 0"}, {"24856", "", "", {}, ""},
+        {"", "596524", "", {}, ""}, {"", "", "35791395", {}, ""}};  // clang-format on
     for (const auto& [days, hours, minutes, limit, amounts] : cases) {
         const Options options{false, false, true, days, hours, minutes};
         AppState state;
         EXPECT_EQ(ApplyOptions(state, options).has_value(), !limit) << days << hours;
-        EXPECT_TRUE((state.options == options) == limit.has_value() &&
-                    state.alertLimitSeconds == limit.value_or(0));
-        const std::string message =
-            "An Alert limit of " + std::string(amounts) + " minutes has been reached.";
+        EXPECT_EQ(std::pair(state.options == options, state.alertLimitSeconds),
+                  std::pair(limit.has_value(), limit.value_or(0)));
+        const std::string message = "An Alert limit of "s + amounts + " minutes has been reached.";
         EXPECT_EQ(limit ? AlertMessage(options) : "", limit ? message : "");
     }
     AppState state;
@@ -87,46 +82,40 @@ TEST(Alert, LimitInForceAndMessageInPlainDigits) {
 
 TEST(AdjustedTotal, AddRoundsEachAmountSubtractRoundsTheResultOrSaysWhatIsTooLarge) {
     using enum AdjustDirection;
-    const std::string big = " is too large. At most ", at = " can be added or subtracted at once.",
-                      range = " seconds, which the log cannot hold. Enter a smaller amount.",
-                      larger = "The adjusted total would be larger than 2147483647" + range,
-                      smaller = "The adjusted total would be smaller than -2147483648" + range;
+    // clang-format off
+    const std::string big = " is too large. At most ", would = "The adjusted total would be ",
+        at = " can be added or subtracted at once.", range = " seconds, which the log cannot hold. Enter a smaller amount.",
+        larger = would + "larger than 2147483647" + range, smaller = would + "smaller than -2147483648" + range;
     // The total, the amounts and the direction; the new total or the message.
-    const std::tuple<int32_t, const char*, const char*, const char*, AdjustDirection,
-                     std::variant<int32_t, std::string>>
-        cases[] = {
-            // clang-format off
+    const std::tuple<int32_t, const char*, const char*, const char*, AdjustDirection, std::variant<int32_t, std::string>> cases[] = {
         {100, "", "", "", Subtract, 100}, {100, "1", "2", "3", Add, 93880}, {-5, "", "", "", Add, -5},
-        {0, "24855", "", "", Add, 2147472000}, {0, "-24855", "", "", Add, -2147472000},
-        {0, "", "2.5", "", Add, 7200}, {0, "", "3.5", "", Add, 14400}, {0, "1.5", "", "", Subtract, -129600},
-        {100, "", "", "0.25", Subtract, 85}, {0, "12abc", "", "abc", Add, 1036800}, {INT32_MIN + 60, "", "", "-1", Add, INT32_MIN},
+        {0, "24855", "", "", Add, 2147472000}, {0, "-24855", "", "", Add, -2147472000}, {0, "", "2.5", "", Add, 7200},
+        {0, "", "3.5", "", Add, 14400}, {0, "1.5", "", "", Subtract, -129600}, {100, "", "", "0.25", Subtract, 85},
+        {0, "12abc", "", "abc", Add, 1036800}, {INT32_MIN + 60, "", "", "-1", Add, INT32_MIN},
         {INT32_MIN, "", "", "-0.4", Subtract, INT32_MIN + 24}, {INT32_MAX - 60, "", "", "1", Add, INT32_MAX},
         {0, "24856", "", "", Add, "The days amount \"24856\"" + big + "24855 days" + at},
         {0, "-24856", "", "", Add, "The days amount \"-24856\"" + big + "24855 days" + at},
         {0, "", "596524", "", Add, "The hours amount \"596524\"" + big + "596523 hours" + at},
         {0, "", "", "1e12", Add, "The minutes amount \"1e12\"" + big + "35791394 minutes" + at},
         {INT32_MAX - 59, "", "", "1", Add, larger}, {INT32_MIN + 59, "", "", "-1", Add, smaller},
-        {-2147483000, "", "", "11", Subtract, smaller}, {0, "-1e400", "", "", Subtract, larger}};
-    // clang-format on
+        {-2147483000, "", "", "11", Subtract, smaller}, {0, "-1e400", "", "", Subtract, larger}};  // clang-format on
     for (const auto& [total, days, hours, minutes, direction, expected] : cases)
         EXPECT_EQ(AdjustedTotal(total, days, hours, minutes, direction), expected)
             << total << " " << days << "/" << hours << "/" << minutes;
 }
 
 TEST(TrayClicks, DoubleClickTogglesRightClickOpensTheMenuOneAtATime) {
-    std::vector<TrayAction> acted;
+    AppState app;  // the window shown when hidden and hidden when shown
+    EXPECT_EQ(std::pair(ToggleStats(app, false), ToggleStats(app, true)), std::pair(true, false));
+    std::vector<TrayAction> got;
     TrayClicks clicks;
-    auto record = [&](TrayAction a) { acted.push_back(a); };
+    auto record = [&](TrayAction a) { got.push_back(a); };
     for (unsigned message = 512; message <= 518; ++message) clicks.OnTrayMouse(message, record);
     // A message that arrives while the menu of another is open is dropped.
     clicks.OnTrayMouse(517, [&](TrayAction) { clicks.OnTrayMouse(515, record); });
     clicks.OnTrayMouse(515, record);
     using enum TrayAction;
-    EXPECT_EQ(acted,
-              (std::vector{None, None, None, ToggleStats, None, OpenMenu, None, ToggleStats}));
-    AppState state;  // the window shown when hidden and hidden when shown
-    EXPECT_EQ(std::pair(::ToggleStats(state, false), ::ToggleStats(state, true)),
-              std::pair(true, false));
+    EXPECT_EQ(got, (std::vector{None, None, None, ToggleStats, None, OpenMenu, None, ToggleStats}));
 }
 
 // Days counted from 1970-01-01 over leap centuries, and each of 3,200 years' days after the last.
@@ -134,20 +123,16 @@ TEST(Calendar, DayNumbersOverWholeErasBothWays) {
     // clang-format off
     for (const auto& [date, day] : {std::pair{CalendarDate{1970, 1, 1}, 0}, {{2000, 2, 29}, 11016},
          {{2100, 3, 1}, 47541}, {{1600, 2, 29}, -135081}, {{-1, 12, 31}, -719529}})  // clang-format on
-        EXPECT_TRUE(DayNumber(date) == day && DateOfDay(day) == date) << day;
-    CalendarDate last = DateOfDay(-900000);
+        EXPECT_EQ(std::tuple(DayNumber(date), DateOfDay(day)), std::tuple(day, date));
     for (int64_t day = -899999; day < 300000; ++day) {
-        const CalendarDate d = DateOfDay(day);
-        const bool nextDay = d.day == last.day + 1 && d.month == last.month && d.year == last.year;
-        const bool nextMonth = d.day == 1 && (d.month == last.month % 12 + 1) &&
-                               d.year == last.year + (d.month == 1 ? 1 : 0);
-        ASSERT_TRUE((nextDay || nextMonth) && DayNumber(d) == day) << day;
-        last = d;
+        const CalendarDate d = DateOfDay(day), last = DateOfDay(day - 1);
+        const bool next = d == CalendarDate{last.year, last.month, last.day + 1} ||
+                          d == CalendarDate{last.year + last.month / 12, last.month % 12 + 1, 1};
+        ASSERT_TRUE(next && DayNumber(d) == day) << day;
     }
 }
 
-// The registry value decides where it can be read in four bytes; without the key or the value
-// the dial-up connections are asked. Every opened key is closed.
+// The registry value decides if it fits four bytes, else the connections are asked; keys closed.
 TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
     struct FakeRegistry : RegistryApi {
         long openStatus = kStatusSuccess;
@@ -166,7 +151,6 @@ TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
         }
         void CloseKey(void* key) override { open -= key == this; }
     };
-    using namespace std::string_literals;
     // The status of opening the key, the value, what the registry says.
     const std::tuple<long, std::optional<std::string>, std::optional<bool>> cases[] = {
         // clang-format off
@@ -202,17 +186,17 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
     for (const auto& [choice, seen, counted] : cases)
         EXPECT_EQ(CountedConnection(choice, seen), counted) << static_cast<int>(choice.kind);
     std::string menu;
-    for (const CountChoice& chosen : {onlyCell, CountChoice{K::kChosen, adapter, "Gone"}})
-        for (const CountMenuItem& item : CountMenu(
-                 chosen,
-                 {{ras, "A & B"}, wifi, down, cell, unnamed, {ConnectionSource::kNetwork, "Cell"}}))
-            menu += item.text + (item.checked ? "*|" : "|");
+    std::vector<std::string> up;  // adapters seen up: later offered while down, one never up not
+    // clang-format off
+    for (const auto& [chosen, listed] : {std::pair{onlyCell, std::vector<SeenConnection>{{ras, "A & B"}, wifi, down, cell, unnamed}},
+         {CountChoice{K::kChosen, adapter, "Gone"}, {{ConnectionSource::kNetwork, "Cell"}, down, {adapter, "Never up"}}}})
+        for (const CountMenuItem& item : CountMenu(chosen, listed, up)) menu += item.text + (item.checked ? "*|" : "|");
+    // clang-format on
     EXPECT_EQ(
         menu,
         "&Dial-up and VPN connections|&Metered connections|Any &internet connection|Only A && "
-        "B (dial-up)|Only Wi-Fi|Only Cell*|Only Cell (network)|&Dial-up and VPN connections|"
-        "&Metered connections|Any &internet connection|Only A && B (dial-up)|Only Wi-Fi|Only "
-        "Cell|Only Cell (network)|Only Gone (not present)*|");
+        "B (dial-up)|Only Wi-Fi|Only Cell*|&Dial-up and VPN connections|&Metered connections|"
+        "Any &internet connection|Only Cell (network)|Only Cell|Only Gone (not present)*|");
 }
 
 TEST(LocalTime, IsoTextWithTheOffsetBothWays) {
@@ -221,83 +205,70 @@ TEST(LocalTime, IsoTextWithTheOffsetBothWays) {
                   (LocalTime{{2024, 2, 29}, 4, 5, 6, offset}));
     EXPECT_EQ(FormatLocalTime({{2026, 3, 9}, 4, 5, 6, -270}) + FormatLocalTime({{1, 1, 1}}),
               "2026-03-09T04:05:06-04:300001-01-01T00:00:00+00:00");
-    for (const char* bad :
-         {"2026-02-29T00:00:00+01:00", "2026-13-01T00:00:00+01:00", "2026-12-00T00:00:00+01:00",
-          "2026-12-07T24:00:00+01:00", "2026-12-07T12:60:00+01:00", "2026-12-07T12:00:60+01:00",
-          "2026-12-07T12:00:00+14:01", "2026-12-07T12:00:00-14:01", "2026-12-07 12:00:00+01:00",
-          "2026-12-07T12:00:00+0100", "2026-12-07T12:00:0x+01:00", "2026-12-07T12:00:00*01:00",
-          "X026-12-07T12:00:00+01:00", "2026-12-07T12:00:/0+01:00"})
+    // clang-format off
+    for (const char* bad : {"2026-02-29T00:00:00+01:00", "2026-13-01T00:00:00+01:00", "2026-12-00T00:00:00+01:00",
+         "2026-12-07T24:00:00+01:00", "2026-12-07T12:60:00+01:00", "2026-12-07T12:00:60+01:00", "2026-12-07T12:00:00+14:01",
+         "2026-12-07T12:00:00-14:01", "2026-12-07 12:00:00+01:00", "2026-12-07T12:00:00+0100", "2026-12-07T12:00:0x+01:00",
+         "2026-12-07T12:00:00*01:00", "X026-12-07T12:00:00+01:00", "2026-12-07T12:00:/0+01:00"})  // clang-format on
         EXPECT_EQ(ParseLocalTime(bad), std::nullopt) << bad;
 }
 
-// Any span between the clock times reads (a time zone or a clock changed during a session); the
-// count must be one the timer can hold; a connection's name is a CSV field.
+// Any span reads (the clock or its zone may change in a session); a count the timer can hold.
 TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     const std::string t = "2026-12-07T10:00:00+01:00,", u = t + "2026-12-07T10:20:00+01:00,5,";
-    const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200",
-                                "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
-                                t + "2026-12-07T08:30:00+01:00,1800",
-                                t + "2028-01-11T10:00:01+01:00,0",
-                                t + "2026-12-07T10:20:00+01:00,2147483647",
-                                u + "Ethernet 2",
-                                u + "\"Caf\xc3\xa9, \"\"free\"\"\"",
-                                u + "\",\""};
     // clang-format off
+    const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200", "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
+        t + "2026-12-07T08:30:00+01:00,1800", t + "2028-01-11T10:00:01+01:00,0", t + "2026-12-07T10:20:00+01:00,2147483647",
+        u + "Ethernet 2", u + "\"Caf\xc3\xa9, \"\"free\"\"\"", u + "\",\""};  // a connection's name is a CSV field
     const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1", "garbage", "start,end,seconds",
         t + "2026-12-07T10:20:00+01:00,2147483648", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5",
-        u + "\"open", u + "a\"b", u + "\"a\"b\"", u + "\"a\"\"", "start,end,seconds,connection"};
+        u + "\"open", u + "a\"b", u + "\"a\"b\"", u + "\"a\"\"", "start,end,seconds,connection", u + "a\rb"};
     // clang-format on
     std::string bytes = "start,end,seconds\r\n";  // the header older versions wrote
     for (const std::string& line : bad) bytes += line + "\n";
     for (const std::string& line : good) bytes += line + "\r\n";
     const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
-    ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{8}, 11));
+    ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{8}, 12));
     for (size_t i = 0; i < 8; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i]), good[i]);
     EXPECT_EQ(read.sessions[6].connection, "Caf\xc3\xa9, \"free\"");
-    EXPECT_EQ(
-        std::pair(ParseHistory("start,end,seconds,connection\r\n" + good[0] + "\n").skippedLines,
-                  ParseHistory(good[5] + "\n").sessions.size()),
-        std::pair(0, size_t{1}));
+    EXPECT_EQ(ParseHistory("start,end,seconds,connection\r\n" + good[0] + "\n").skippedLines, 0);
+    EXPECT_EQ(FormatSessionLine(ParseHistory(good[5] + "\n").sessions.at(0)), good[5]);
     const std::string split = FormatSessionLine({{}, {}, 1, "a\r\nb"});  // no line end
     EXPECT_EQ(split.substr(split.rfind(',') - 1), "1,a  b");
 }
 
 TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     UsageTable table;
-    // 23:00 to 02:00 over a month's end with 2:30 counted, the clock set on half an hour: from
-    // the start as it was counted; the end of summer time; a day in a clock that stood; one that
-    // ends at midnight.
     // clang-format off
+    // Over a month's end, 2:30 counted from the start as the clock was set on; summer time's end; a clock that stood; to midnight.
     for (const auto& [start, end, seconds, name] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell"},
          {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10, ""}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1, ""},
          {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400, "Home, 5G"}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0, "Cell"},
-         {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell"}})  // clang-format on
+         {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell"}})
         table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds, name});
     using D = DatedUsage;
-    EXPECT_EQ(table.RecentDays(31),
-              (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
-                           D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 31}, {3600, 1}},
-                           D{{2026, 10, 25}, {1, 1}}}));
+    EXPECT_EQ(table.RecentDays(31), (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
+                                     D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 31}, {3600, 1}}, D{{2026, 10, 25}, {1, 1}}}));
     EXPECT_EQ(table.RecentDays(1).size(), 1u);
     EXPECT_EQ(table.RecentMonths(24),
-              (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}},
-                           D{{2026, 10, 1}, {3601, 2}}}));
+              (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}}, D{{2026, 10, 1}, {3601, 2}}}));
     EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
-    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 12, 1}, {2026, 12, 31})),
-              "Home, 5G 4:00:00, Cell 1:30:00, dial-up 0:00:10");
-    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 10, 25}, {2026, 11, 30})),
-              "Cell 2:00:00, dial-up 0:00:01");
-    table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(),
-               ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402, ""});
+    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 12, 1}, {2026, 12, 31})) + " | " + ConnectionsText(table.ByConnection({2026, 10, 25},
+              {2026, 11, 30})) + " | " + ConnectionsText(table.ByConnection({2026, 12, 6}, {2026, 12, 6})),  // none of 0 s
+              "Home, 5G 4:00:00, Cell 1:30:00, dial-up 0:00:10 | Cell 2:00:00, dial-up 0:00:01 | ");
+    table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(), ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402, ""});
+    // clang-format on
     EXPECT_EQ(table.DailySeconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
     EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1}}));
     EXPECT_EQ(DaysAsCsv({{{2026, 12, 5}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}, table),
               "date,online time,seconds,sessions,connections\r\n2026-12-05,1000:00:00,3600000,3,"
               "\"Home, 5G 4:00:00\"\r\n2026-01-05,999:43:20,3599000,1,\r\n");
+    for (const char* name : {"B", "A"}) table.Add({{{2030, 1, 1}}, {{2030, 1, 1}}, 10, name});
+    EXPECT_EQ(ConnectionsText(table.ByConnection({2030, 1, 1}, {2030, 1, 1})),
+              "A 0:00:10, B 0:00:10");  // a tie: by name
 }
 
-// Paths and messages between UTF-8 and Windows' UTF-16: every valid text both ways, each byte or
-// unit that is not valid replaced on its own, and the long form past 247 characters.
+// Valid text both ways; each invalid byte or unit replaced alone; long form past 247 characters.
 TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsNotValid) {
     // UTF-8, UTF-16, which way: 1 from UTF-8, 2 to it, 3 both.
     const std::tuple<std::string, std::u16string, int> cases[] = {
@@ -318,7 +289,6 @@ TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsNotValid) {
     const std::u16string name(244, u'a'), shortest = u"C:\\" + name, longer = shortest + u"a";
     // clang-format off
     for (const auto& [path, extended] : {std::pair{shortest, shortest}, {longer, u"\\\\?\\" + longer},
-         {u"\\\\s\\" + name, u"\\\\?\\UNC\\s\\" + name}, {u"\\\\?\\" + longer, u"\\\\?\\" + longer}, {u"a" + longer, u"a" + longer}})
-        // clang-format on
+         {u"\\\\s\\" + name, u"\\\\?\\UNC\\s\\" + name}, {u"\\\\?\\" + longer, u"\\\\?\\" + longer}, {u"a" + longer, u"a" + longer}})  // clang-format on
         EXPECT_EQ(Utf8FromUtf16(ExtendedLengthPath(path)), Utf8FromUtf16(extended));
 }

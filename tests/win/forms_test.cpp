@@ -75,9 +75,9 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     ListView_GetItemText(days, 0, 1, row, sizeof row);
     const std::string status = WindowText(history.Item(HistoryWindow::kStatus));
     EXPECT_EQ(std::tuple(std::string(row), ListView_GetItemCount(days),
-                         ListView_GetNextItem(days, -1, LVNI_SELECTED),
-                         status.substr(0, status.find('\n'))),
-              std::tuple("1:00:03", 4, 1, "Connections this month: dial-up 2:00:00, Caf\xc3\xa9 0:00:03"));
+                         ListView_GetNextItem(days, -1, LVNI_SELECTED), status.substr(0, 55)),
+              std::tuple("1:00:03", 4, 1,
+                         "Connections this month: dial-up 2:00:00, Caf\xc3\xa9 0:00:03\n"));
     MSG escape = {history.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
     EXPECT_TRUE(IsDialogMessageA(history.Hwnd(), &escape) && !history.IsLoaded());
 }

@@ -41,12 +41,6 @@ class ProgramTest : public ::testing::Test {
     const std::string ras = Beside("ras-double.txt");  // what RAS reports (ras_double.cpp)
 };
 
-// Whether the program's total grows in 2.5 s.
-bool Counting(const TimerProcess& program) {
-    const int before = program.TotalShown();
-    return Sleep(2500), program.TotalShown() > before;
-}
-
 TEST_F(ProgramTest, StartExitRestartTrayMenusAndSessionEnd) {
     TimerProcess first;
     EXPECT_TRUE(first.Stats() && Files() == kDefaults + " 0 \r\n");
@@ -160,6 +154,7 @@ TEST_F(ProgramTest, AllowanceWarnsOnceAtEachShareAcrossARestart) {
     EXPECT_EQ(shares + " " + seen, ",0,50,100 notified red |red |");
 }
 
+using NetworkTest = ProgramTest;
 // Runs /bin/ip in the tests' own network (tools/wine-session): Wine starts Linux programs too.
 void Ip(std::string args) {
     STARTUPINFOA si = {};
@@ -169,51 +164,44 @@ void Ip(std::string args) {
     WaitForSingleObject(pi.hProcess, 10000), CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
 }
 
-// The calls the worker makes, made here. Without the status value (Windows NT), RAS: still
-// dialing, the third of three (more room asked for), failing. The adapters but the loopback; the
-// chosen one and the internet as the interface and the default route change.
-TEST_F(ProgramTest, ProbesSeeRasTheAdaptersAndTheRoute) {
+// The worker's calls. No status value (Windows NT): RAS with nothing, one dialing, the third of
+// three (more room asked for), failing. The adapters; the chosen one and the internet as links
+// change.
+TEST_F(NetworkTest, ProbesSeeRasTheAdaptersAndTheRoute) {
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
     Ip("link set cell0 up"), Ip("route replace default via 10.77.0.1");
     std::string seen;
-    for (const char* lines :
-         {"dialing Office\n", "dialing Office\ndialing Home\nconnected VPN\n", "error 623\n"})
-        WriteFileBytes(ras, lines),
-            seen += CountedConnection({}, ProbeConnections({})).value_or("-");
+    // clang-format off
+    for (const char* lines : {"", "dialing Office\n", "dialing Office\ndialing Home\nconnected VPN\n", "error 623\n"})
+        WriteFileBytes(ras, lines), seen += CountedConnection({}, ProbeConnections({})).value_or("-");
     WriteFileBytes(ras, "entry Office\nconnected VPN\n");
     for (const SeenConnection& c : ProbeConnections({{}, true}).connections)
-        seen += c.name.empty() ? "" : " " + c.name + (c.up ? "+" : "");  // Wine's networks: none
-    const auto counted = [&](const char* change) {                       // once Wine has seen it
+        seen += c.name.empty() ? "" : " " + c.name + (c.up ? "+" : "");  // Wine's networks have none
+    const CountChoice cell{CountedKind::kChosen, ConnectionSource::kAdapter, "cell0"}, internet{CountedKind::kInternet, {}, ""};
+    const auto counted = [&](const char* change) {  // once Wine has seen the change
         if (*change) Ip(change), Sleep(1000);
+        for (const CountChoice& c : {cell, internet}) seen += " " + CountedConnection(c, ProbeConnections({c, false})).value_or("-");
         seen += " |";
-        for (const CountChoice& c :
-             {CountChoice{CountedKind::kChosen, ConnectionSource::kAdapter, "cell0"},
-              CountChoice{CountedKind::kInternet, {}, ""}})
-            seen += " " + CountedConnection(c, ProbeConnections({c, false})).value_or("-");
     };
-    counted(""), counted("route del default"), counted("link set cell0 down");
-    counted("link set cell0 up"), counted("route replace default via 10.77.0.1");
-    EXPECT_EQ(seen,
-              "-VPN- Office VPN+ cellpeer+ cell0+ | cell0 internet | cell0 - | - - | cell0 - | "
-              "cell0 internet");
-}
+    counted(""), counted("route del default"), counted("link set cell0 down"), counted("link set cell0 up");
+    counted("route replace default via 10.77.0.1");
+    EXPECT_EQ(seen, "--VPN- Office VPN+ cellpeer+ cell0+ cell0 internet | cell0 - | - - | cell0 - | cell0 internet |");
+}  // clang-format on
 
-// End to end: the connections RAS reports count without the status value; any internet
-// connection, chosen in the menu, while the default route is there, and after a restart; the
-// adapter chosen by name while its interface is up.
-TEST_F(ProgramTest, EachChoiceCountsItsConnectionsAndIsKept) {
+// End to end: RAS without the status value; any internet connection, chosen in the menu, while
+// the default route is there, and after a restart; the adapter chosen by name while it is up.
+TEST_F(NetworkTest, EachChoiceCountsItsConnectionsAndIsKept) {
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
     WriteFileBytes(ras, "dialing Office\ndialing Home\nconnected VPN\n");
     Ip("link set cell0 up"), Ip("route replace default via 10.77.0.1");
     std::string seen;
     const auto step = [&](const TimerProcess& program, const char* change) {
         if (*change) Ip(change), Sleep(1500);
-        seen += Counting(program) ? "+" : "-";
+        seen += program.Counting() ? "+" : "-";
     };
     for (int run = 0; run < 3; ++run, seen += " ") {
         TimerProcess program;
-        ASSERT_TRUE(program.Stats());
-        step(program, "");
+        step(program, "");  // not started: none counted
         if (run == 0) {
             PostMessageA(program.Tray(), WM_MOUSEMOVE, 1, WM_RBUTTONUP), Sleep(1000);
             for (const char key : {'u', 'i'})  // "Counting", "Any internet connection"
@@ -224,8 +212,7 @@ TEST_F(ProgramTest, EachChoiceCountsItsConnectionsAndIsKept) {
         if (run == 2) step(program, "link set cell0 down"), Ip("link set cell0 up");
         EXPECT_TRUE(program.Close());
         if (run == 1)
-            WriteFileBytes(history.options,
-                           "count=only\r\ncount-source=adapter\r\ncount-name=cell0\r\n");
+            WriteFileBytes(history.options, "count=only\ncount-source=adapter\ncount-name=cell0");
     }
     for (const SessionRecord& s : Sessions()) seen += s.connection + " ";
     EXPECT_EQ(seen, "++-+ + +- VPN internet internet internet cell0 ");

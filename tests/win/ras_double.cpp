@@ -13,8 +13,8 @@
 
 namespace {
 template <class Item>  // the lines of these states, the caller's room filled, or the error
-DWORD List(std::string states, Item* items, DWORD* bytes, DWORD* count,
-           std::vector<std::string>&& lines = {}) {
+DWORD List(std::string states, Item* items, DWORD* bytes, DWORD* count) {
+    std::vector<std::string> lines;
     wchar_t path[MAX_PATH];
     std::wstring file(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
     std::ifstream in(

@@ -5,6 +5,8 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "store/data_path.h"
@@ -19,12 +21,8 @@
 
 #define WIDE(path) WidePath(path).c_str()                    // a UTF-8 path for a wide call
 inline std::string ReadFileBytes(const std::string& path) {  // "" when there is no such file
-    std::string bytes;
-    if (std::FILE* f = _wfopen(WIDE(path), L"rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) bytes += static_cast<char>(c);
-        std::fclose(f);
-    }
-    return bytes;
+    std::ifstream in(std::filesystem::path(WidePath(path)), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
     SHCreateDirectoryExW(nullptr, WidePath(path.substr(0, path.rfind('\\'))).c_str(), nullptr);
@@ -96,6 +94,10 @@ class TimerProcess {
         sscanf(WindowText(GetDlgItem(Stats(), StatsWindow::kTotalLabel)).c_str(), "%d:%d:%d:%d", &d,
                &h, &m, &s);
         return ((d * 24 + h) * 60 + m) * 60 + s;
+    }
+    bool Counting() const {  // in 2.5 s
+        const int before = TotalShown();
+        return Sleep(2500), TotalShown() > before;
     }
     void Post(UINT msg, WPARAM wParam = 0) const { PostMessageA(Main(), msg, wParam, 0); }
     void Menu(int id) const { Post(WM_COMMAND, static_cast<WPARAM>(id)); }
