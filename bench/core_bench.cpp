@@ -31,7 +31,7 @@ static void BM_OpenHistory(benchmark::State& state) {
         const LocalTime start{DateOfDay(i / 2), 20 - 10 * (i % 2), 15, 0, 60};
         LocalTime end = start;
         end.hour += 1;
-        bytes += FormatSessionLine({start, end, 3600}) + "\r\n";
+        bytes += FormatSessionLine({start, end, 3600, i % 3 ? "Cellular" : "Home Wi-Fi"}) + "\r\n";
     }
     for (auto _ : state) {
         UsageTable table;

@@ -88,10 +88,9 @@ TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
 
 // Every option and both lines of the log loaded and saved; a start that fails writes nothing.
 TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenItFails) {
-    Write(paths.settings, ""), Write(paths.log, "");  // an empty file is treated as a missing one
     AppState state{{}, 0, 0, 5, {}};
     const auto openFiles = OpenFiles();
-    LoadState(state, paths);
+    Write(paths.settings, ""), Write(paths.log, ""), LoadState(state, paths);  // empty = missing
     EXPECT_EQ(Read(paths.settings) + Read(paths.log) + std::to_string(state.totalSeconds),
               "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n 0 \r\n0");
     for (const bool sunday : {true, false}) {

@@ -139,8 +139,7 @@ TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
         std::optional<std::string> value;  // its bytes
         int open = 0;
         long OpenKey(const char*, void** key) override {
-            open += openStatus == kStatusSuccess;
-            return *key = this, openStatus;
+            return *key = this, open += openStatus == kStatusSuccess, openStatus;
         }
         long QueryValue(void* key, const char*, uint8_t* buffer, uint32_t* size) override {
             EXPECT_TRUE(key == this && *size == 4);

@@ -146,9 +146,7 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     state = {};              // "Clear Log" and scheduled clearing do not touch the history
     Ticks({false}, 1, 925);  // with half the last interval and the carry, as the total counts
     EXPECT_EQ(sessions, (std::vector{SessionRecord{t(0, 16, 40), t(0, 18, 59), 139, "Cellular"}}));
-    Ticks({false}, 100);
-    EXPECT_EQ(checkpoints.size(), 2u);  // offline: nothing to checkpoint
-    Ticks({true}, 61);                  // a second session: a checkpoint 60 s after its start
+    Ticks({false}, 100), Ticks({true}, 61);  // none offline, one 60 s into the next session
     EXPECT_EQ(checkpoints.size(), 3u);
     // Asleep (or not after all), still up: a new session; asleep unsaid, then down: the last tick.
     ms += 1000, engine->Suspend(), Ticks({true}, 2);  // a sleep that did not come
