@@ -74,7 +74,7 @@ TEST_F(ProgramTest, StartExitRestartTrayMenusAndSessionEnd) {
     program.Menu(207);
     const HWND window = program.Window(kFormClass, "History");
     const HWND status = GetDlgItem(window, HistoryWindow::kStatus);
-    EXPECT_TRUE(WaitFor([&] { return Contains(WindowText(status), history.history); }));
+    EXPECT_TRUE(WaitFor([&] { return Contains(WindowText(status), history.history); }, 30000));
     PostMessageA(GetDlgItem(window, HistoryWindow::kExport), BM_CLICK, 0, 0);
     const HWND save = program.Window("#32770");
     WaitFor([&] { return GetDlgItem(save, 0x47c) || GetDlgItem(save, 0x480); });
