@@ -187,7 +187,7 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
     std::string menu;
     std::vector<std::string> up;  // adapters seen up: later offered while down, one never up not
     // clang-format off
-    for (const auto& [chosen, listed] : {std::pair{onlyCell, std::vector<SeenConnection>{{ras, "A & B"}, wifi, down, cell, unnamed}},
+    for (const auto& [chosen, listed] : {std::pair{onlyCell, std::vector<SeenConnection>{{ras, "A & B"}, wifi, cell, unnamed, {adapter, "Never up"}}},
          {CountChoice{K::kChosen, adapter, "Gone"}, {{ConnectionSource::kNetwork, "Cell"}, down, {adapter, "Never up"}}}})
         for (const CountMenuItem& item : CountMenu(chosen, listed, up)) menu += item.text + (item.checked ? "*|" : "|");
     // clang-format on
