@@ -184,7 +184,8 @@ TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
             got += s.connections.empty() ? "-" : s.connections[0].name + (*s.internet ? "*" : "");
         };
         auto start = steady_clock::now();
-        ask(choice), ask(choice), ask(all), ProbeWorker([](auto&) { return Sighting{}; }, patience);
+        ask(choice), ask(choice), ask(all),
+            ProbeWorker([](auto&) { return Sighting{}; }, patience).Ask({});
         fresh = steady_clock::now() - start, gate.lock(), start = steady_clock::now();
         ask(choice), ask(all), ask(metered), waited = steady_clock::now() - start;
     }
