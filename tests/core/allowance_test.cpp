@@ -107,6 +107,8 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
     const auto again = [](const std::string& b) { return FormatMoreOptions(ParseMoreOptions(b)); };
     for (const auto& [bytes, written] : cases)
         EXPECT_EQ(std::pair(again(bytes), again(written)), std::pair(written, written)) << bytes;
+    EXPECT_EQ(ParseMoreOptions("count=metered\ncount-name=x").counted.name,
+              "");  // checked in the menu
 }
 
 // A bar over the icon's foot (a quarter, four rows at least), outlined, filled by share and range.

@@ -162,6 +162,9 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     Ticks({true}, 3), connection = "Home", Ticks({true}, 2), engine->FinishSession();
     EXPECT_EQ(sessions, (std::vector{SessionRecord{t(2, 21, 53), t(2, 21, 56), 3, "Cellular"},
                                      SessionRecord{t(2, 21, 56), t(2, 21, 57), 2, "Home"}}));
+    const int32_t before = state.totalSeconds;  // a sleep said, then no link: nothing counted
+    engine->Suspend(), Ticks({false}, 1, 4000);
+    EXPECT_EQ(state.totalSeconds, before);
 }
 
 // A hanging probe holds the asker up for its patience once, then never; last answers stand.
