@@ -151,7 +151,7 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     // Asleep (or not after all), still up: a new session; asleep unsaid, then down: the last tick.
     ms += 1000, engine->Suspend(), Ticks({true}, 2);  // a sleep that did not come
     ms += 3'600'000, engine->Resume(), Ticks({true}, 5);
-    const int32_t total = state.totalSeconds;  // the sleep's end is no connection's end
+    int32_t total = state.totalSeconds;  // the sleep's end is no connection's end
     ms += 3'600'000, engine->Resume(), Ticks({false}, 1, 4000), engine->FinishSession();
     EXPECT_EQ(state.totalSeconds, total);
     EXPECT_EQ(sessions,
@@ -162,17 +162,16 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     Ticks({true}, 3), connection = "Home", Ticks({true}, 2), engine->FinishSession();
     EXPECT_EQ(sessions, (std::vector{SessionRecord{t(2, 21, 53), t(2, 21, 56), 3, "Cellular"},
                                      SessionRecord{t(2, 21, 56), t(2, 21, 57), 2, "Home"}}));
-    const int32_t before = state.totalSeconds;  // a sleep said, then no link: nothing counted
-    engine->Suspend(), Ticks({false}, 1, 4000);
-    EXPECT_EQ(state.totalSeconds, before);
+    total = state.totalSeconds, engine->Suspend(), Ticks({false}, 1, 4000);  // said, then no link
+    EXPECT_EQ(state.totalSeconds, total);
 }
 
 // A hanging probe holds the asker up for its patience once, then never; last answers stand.
 TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
     static std::mutex gate;  // held, the probe hangs; it outlives a thread left hanging
     using std::chrono::steady_clock;
-    const auto patience = std::chrono::milliseconds(300);
-    const ProbeQuestion choice{}, all{{}, true}, metered{{CountedKind::kMetered, {}, ""}, false};
+    const auto limit = std::chrono::milliseconds(300);
+    const ProbeQuestion one{}, all{{}, true}, metered{{CountedKind::kMetered, {}, ""}, false};
     std::string got;
     steady_clock::duration fresh{}, waited{};
     {
@@ -181,20 +180,19 @@ TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
                 const std::lock_guard hang(gate);
                 return Sighting{{}, q.everything, {{ConnectionSource::kRas, std::to_string(++n)}}};
             },
-            patience);
+            limit);
         const auto ask = [&](const ProbeQuestion& q) {
             const Sighting s = worker.Ask(q);
             got += s.connections.empty() ? "-" : s.connections[0].name + (*s.internet ? "*" : "");
         };
         auto start = steady_clock::now();
-        ask(choice), ask(choice), ask(all),
-            ProbeWorker([](auto&) { return Sighting{}; }, patience).Ask({});
+        ask(one), ask(one), ask(all), ProbeWorker([](auto&) { return Sighting{}; }, limit).Ask({});
         fresh = steady_clock::now() - start, gate.lock(), start = steady_clock::now();
-        ask(choice), ask(all), ask(metered), waited = steady_clock::now() - start;
+        ask(one), ask(all), ask(metered), waited = steady_clock::now() - start;
     }
     gate.unlock();
     EXPECT_EQ(got, "123*23*-");
-    EXPECT_LT(fresh, patience) << "answered, and one not asked ended";
-    EXPECT_GE(waited, patience);
-    EXPECT_LT(waited, patience * 11 / 6) << "and as long again to end it";
+    EXPECT_LT(fresh, limit) << "answered, and one not asked ended";
+    EXPECT_GE(waited, limit);
+    EXPECT_LT(waited, limit * 11 / 6) << "and as long again to end it";
 }
