@@ -1,46 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
-#include <unistd.h>
-
-#include "core/app_error.h"
-#include "store/data_path.h"
+#include "file_test_support.h"
 #include "store/state_store.h"
 #include "store/text_file.h"
-
-namespace fs = std::filesystem;
-
-const std::string kAdvice =
-    ". Check that the file and its folder exist, are not read-only and are not in use, then try "
-    "again.";
-
-namespace {
-
-// "number text" of the AppError that f throws, or "" when it throws none.
-std::string ErrorOf(auto f) try { return f(), ""; } catch (const AppError& e) {
-    return std::to_string(e.Number()) + " " + e.what();
-}
-
-// A folder of its own: the mutation tool runs copies of these tests side by side.
-class FilesTest : public ::testing::Test {
-  protected:
-    FilesTest() { fs::create_directories(dir); }
-    ~FilesTest() override { fs::remove_all(dir); }
-    static void Write(const std::string& p, const std::string& b) { std::ofstream(p) << b; }
-    static auto OpenFiles() { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); }
-    static std::string Read(const std::string& p) {
-        return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}};
-    }
-    const fs::path dir = fs::temp_directory_path() / ("files-test-" + std::to_string(getpid()));
-    const DataPaths paths{(dir / "tavo.ini").string(), (dir / "tavo.dat").string()};
-};
-
-}  // namespace
-
 // Each file read and written back as read, or refused with the whole reason (or "...", a part).
 TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
     // clang-format off
@@ -192,54 +154,4 @@ TEST(DataPaths, FollowThePerUserCopiesLikeWindowsDoes) {
         for (const std::string& f : fs.folders) after += " " + f;
         EXPECT_EQ(after, expected);
     }
-}
-
-// A session not appended waits, through a crash, to be appended once; a stale one adds nothing.
-TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
-    const HistoryPaths files{(dir / "history.csv").string(), (dir / "session.csv").string(), ""};
-    struct HeldOps : FileOps {
-        bool held = false, full = false, removeFails = false;  // appends, writes, removals fail
-        std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
-            if ((held && mode[0] == 'a') || (full && mode[0] == 'w'))
-                return reason = mode[0] == 'a' ? "another program has it open" : "the disk is full",
-                       nullptr;
-            return FileOps::Open(p, mode, reason);
-        }
-        void Remove(const std::string& p) override {
-            if (!removeFails) FileOps::Remove(p);
-        }
-    } ops;
-    const auto at = [d = CalendarDate{2026, 12, 7}](int m) {
-        return SessionRecord{{d, 10, m, 0, 60}, {d, 10, m, 20, 60}, 20, "Wi-Fi, \"5G\""};
-    };
-    HistoryRecorder recorder(files, ops);
-    recorder.Record(at(0));
-    std::ofstream(files.history, std::ios::app | std::ios::binary) << "2026-12-07T1";  // cut off
-    ops.held = true, recorder.Checkpoint(at(5)), recorder.Record(at(5));
-    EXPECT_EQ(Read(files.session), FormatSessionLine(at(5)) + "\r\n");
-    const std::string waits = "1 session waits to be added to it: The history file \"" +
-                              files.history +
-                              "\" could not be written: another program has it open. The timer "
-                              "adds them as soon as the file can be written.";
-    ops.full = true, recorder.Checkpoint(at(9));
-    EXPECT_EQ(recorder.Problem(), waits + " The history file \"" + files.session +
-                                      "\" could not be written: the disk is full" + kAdvice);
-    ops.full = false, recorder.Checkpoint(at(9));
-    EXPECT_EQ(recorder.Problem(), waits);
-    HistoryRecorder afterCrash(files, ops);
-    afterCrash.Recover();
-    EXPECT_EQ(afterCrash.Problem().substr(0, 16), "2 sessions wait ");
-    ops.held = false, ops.removeFails = true;
-    EXPECT_TRUE(afterCrash.Flush() && afterCrash.Problem().empty() && fs::exists(files.session));
-    const auto openFiles = OpenFiles();
-    HistoryRecorder(files).Recover();
-    EXPECT_EQ(OpenFiles(), openFiles);
-    const HistoryRead read = LoadHistory(files.history);
-    EXPECT_EQ(read.sessions, std::vector({at(0), at(5), at(9)}));
-    EXPECT_EQ(read.skippedLines + fs::exists(files.session), 1);
-    fs::create_directory(files.session);  // what waits cannot be read
-    HistoryRecorder unreadable(files);
-    unreadable.Recover();
-    EXPECT_EQ(unreadable.Problem().substr(unreadable.Problem().find("could not")),
-              "could not be read: a folder stands where the file should be" + kAdvice);
 }

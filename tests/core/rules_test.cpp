@@ -7,7 +7,6 @@
 #include "core/adjust_total.h"
 #include "core/alert.h"
 #include "core/calendar.h"
-#include "core/connection.h"
 #include "core/dialup_probe.h"
 #include "core/duration_text.h"
 #include "core/history.h"
@@ -165,38 +164,6 @@ TEST(DialUpProbe, RegistryValueOrElseTheConnections) {
     }
 }
 
-// Each choice counts its own connections, under the name of the first one up.
-TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
-    using K = CountedKind;
-    const auto ras = ConnectionSource::kRas, adapter = ConnectionSource::kAdapter;
-    const SeenConnection dialing{ras, "Dialing"}, vpn{ras, "VPN", true},
-        unnamed{ras, "", true, true}, cell{adapter, "Cell", true, true},
-        wifi{adapter, "Wi-Fi", true}, down{adapter, "Cell", false, true};
-    const CountChoice dialUp{K::kDialUp, ras, ""}, metered{K::kMetered, ras, ""},
-        internet{K::kInternet, ras, ""}, onlyCell{K::kChosen, adapter, "Cell"};
-    // clang-format off
-    const std::tuple<CountChoice, Sighting, std::optional<std::string>> cases[] = {
-        {dialUp, {true, {}, {}}, "dial-up"}, {dialUp, {false, {}, {vpn}}, {}}, {dialUp, {{}, {}, {dialing, vpn}}, "VPN"},
-        {dialUp, {{}, {}, {dialing}}, {}}, {dialUp, {{}, {}, {unnamed}}, "dial-up"}, {metered, {{}, {}, {wifi, cell}}, "Cell"},
-        {metered, {{}, {}, {down, wifi}}, {}}, {metered, {{}, {}, {unnamed}}, "metered"}, {internet, {{}, true, {}}, "internet"},
-        {internet, {{}, false, {wifi}}, {}}, {internet, {{}, {}, {down, wifi}}, "Wi-Fi"}, {internet, {{}, {}, {}}, {}},
-        {onlyCell, {{}, {}, {{ras, "Cell", true}, wifi}}, {}}, {onlyCell, {{}, {}, {wifi, cell}}, "Cell"}, {onlyCell, {{}, {}, {down}}, {}}};
-    // clang-format on
-    for (const auto& [choice, seen, counted] : cases)
-        EXPECT_EQ(CountedConnection(choice, seen), counted) << static_cast<int>(choice.kind);
-    std::string menu;
-    std::vector<std::string> up;  // adapters seen up: later offered while down, one never up not
-    // clang-format off
-    for (const auto& [chosen, listed] : {std::pair{onlyCell, std::vector<SeenConnection>{{ras, "A & B"}, wifi, cell, unnamed, {adapter, "Never up"}}},
-         {CountChoice{K::kChosen, adapter, "Gone"}, {{ConnectionSource::kNetwork, "Cell"}, down, {adapter, "Never up"}}}})
-        for (const CountMenuItem& item : CountMenu(chosen, listed, up)) menu += item.text + (item.checked ? "*|" : "|");
-    // clang-format on
-    EXPECT_EQ(
-        menu,
-        "&Dial-up and VPN connections|&Metered connections|Any &internet connection|Only A && "
-        "B (dial-up)|Only Wi-Fi|Only Cell*|&Dial-up and VPN connections|&Metered connections|"
-        "Any &internet connection|Only Cell (network)|Only Cell|Only Gone (not present)*|");
-}
 
 TEST(LocalTime, IsoTextWithTheOffsetBothWays) {
     for (const int offset : {-840, -270, -1, 0, 59, 840})
@@ -212,60 +179,6 @@ TEST(LocalTime, IsoTextWithTheOffsetBothWays) {
         EXPECT_EQ(ParseLocalTime(bad), std::nullopt) << bad;
 }
 
-// Any span reads (the clock or its zone may change in a session); a count the timer can hold.
-TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
-    const std::string t = "2026-12-07T10:00:00+01:00,", u = t + "2026-12-07T10:20:00+01:00,5,";
-    // clang-format off
-    const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200", "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
-        t + "2026-12-07T08:30:00+01:00,1800", t + "2028-01-11T10:00:01+01:00,0", t + "2026-12-07T10:20:00+01:00,2147483647",
-        u + "Ethernet 2", u + "\"Caf\xc3\xa9, \"\"free\"\"\"", u + "\",\""};  // a connection's name is a CSV field
-    const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1", "garbage", "start,end,seconds",
-        t + "2026-12-07T10:20:00+01:00,2147483648", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5",
-        u + "\"open", u + "a\"b", u + "\"a\"b\"", u + "\"a\"\"", "start,end,seconds,connection", u + "a\rb"};
-    // clang-format on
-    std::string bytes = "start,end,seconds\r\n";  // the header older versions wrote
-    for (const std::string& line : bad) bytes += line + "\n";
-    for (const std::string& line : good) bytes += line + "\r\n";
-    const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
-    ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{8}, 12));
-    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i]), good[i]);
-    EXPECT_EQ(read.sessions[6].connection, "Caf\xc3\xa9, \"free\"");
-    EXPECT_EQ(ParseHistory("start,end,seconds,connection\r\n" + good[0] + "\n").skippedLines, 0);
-    EXPECT_EQ(FormatSessionLine(ParseHistory(good[5] + "\n").sessions.at(0)), good[5]);
-    const std::string split = FormatSessionLine({{}, {}, 1, "a\r\nb"});  // no line end
-    EXPECT_EQ(split.substr(split.rfind(',') - 1), "1,a  b");
-}
-
-TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
-    UsageTable table;
-    // clang-format off
-    // Over a month's end, 2:30 counted from the start as the clock was set on; summer time's end; a clock that stood; to midnight.
-    for (const auto& [start, end, seconds, name] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell"},
-         {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10, ""}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1, ""},
-         {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400, "Home, 5G"}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0, "Cell"},
-         {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell"}})
-        table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds, name});
-    using D = DatedUsage;
-    EXPECT_EQ(table.RecentDays(31), (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
-                                     D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 31}, {3600, 1}}, D{{2026, 10, 25}, {1, 1}}}));
-    EXPECT_EQ(table.RecentDays(1).size(), 1u);
-    EXPECT_EQ(table.RecentMonths(24),
-              (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}}, D{{2026, 10, 1}, {3601, 2}}}));
-    EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
-    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 12, 1}, {2026, 12, 31})) + " | " + ConnectionsText(table.ByConnection({2026, 10, 25},
-              {2026, 11, 30})) + " | " + ConnectionsText(table.ByConnection({2026, 12, 6}, {2026, 12, 6})),  // none of 0 s
-              "Home, 5G 4:00:00, Cell 1:30:00, dial-up 0:00:10 | Cell 2:00:00, dial-up 0:00:01 | ");
-    table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(), ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402, ""});
-    // clang-format on
-    EXPECT_EQ(table.DailySeconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
-    EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1}}));
-    EXPECT_EQ(DaysAsCsv({{{2026, 12, 5}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}, table),
-              "date,online time,seconds,sessions,connections\r\n2026-12-05,1000:00:00,3600000,3,"
-              "\"Home, 5G 4:00:00\"\r\n2026-01-05,999:43:20,3599000,1,\r\n");
-    for (const char* name : {"B", "A"}) table.Add({{{2030, 1, 1}}, {{2030, 1, 1}}, 10, name});
-    EXPECT_EQ(ConnectionsText(table.ByConnection({2030, 1, 1}, {2030, 1, 1})),
-              "A 0:00:10, B 0:00:10");  // a tie: by name
-}
 
 // Valid text both ways; each invalid byte or unit replaced alone; long form past 247 characters.
 TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsNotValid) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/app_error.h"
+#include "core/connection.h"
 #include "core/probe_worker.h"
 
 #include <deque>
@@ -195,4 +196,37 @@ TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
     EXPECT_LT(fresh, limit) << "answered, and one not asked ended";
     EXPECT_GE(waited, limit);
     EXPECT_LT(waited, limit * 11 / 6) << "and as long again to end it";
+}
+
+// Each choice counts its own connections, under the name of the first one up.
+TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
+    using K = CountedKind;
+    const auto ras = ConnectionSource::kRas, adapter = ConnectionSource::kAdapter;
+    const SeenConnection dialing{ras, "Dialing"}, vpn{ras, "VPN", true},
+        unnamed{ras, "", true, true}, cell{adapter, "Cell", true, true},
+        wifi{adapter, "Wi-Fi", true}, down{adapter, "Cell", false, true};
+    const CountChoice dialUp{K::kDialUp, ras, ""}, metered{K::kMetered, ras, ""},
+        internet{K::kInternet, ras, ""}, onlyCell{K::kChosen, adapter, "Cell"};
+    // clang-format off
+    const std::tuple<CountChoice, Sighting, std::optional<std::string>> cases[] = {
+        {dialUp, {true, {}, {}}, "dial-up"}, {dialUp, {false, {}, {vpn}}, {}}, {dialUp, {{}, {}, {dialing, vpn}}, "VPN"},
+        {dialUp, {{}, {}, {dialing}}, {}}, {dialUp, {{}, {}, {unnamed}}, "dial-up"}, {metered, {{}, {}, {wifi, cell}}, "Cell"},
+        {metered, {{}, {}, {down, wifi}}, {}}, {metered, {{}, {}, {unnamed}}, "metered"}, {internet, {{}, true, {}}, "internet"},
+        {internet, {{}, false, {wifi}}, {}}, {internet, {{}, {}, {down, wifi}}, "Wi-Fi"}, {internet, {{}, {}, {}}, {}},
+        {onlyCell, {{}, {}, {{ras, "Cell", true}, wifi}}, {}}, {onlyCell, {{}, {}, {wifi, cell}}, "Cell"}, {onlyCell, {{}, {}, {down}}, {}}};
+    // clang-format on
+    for (const auto& [choice, seen, counted] : cases)
+        EXPECT_EQ(CountedConnection(choice, seen), counted) << static_cast<int>(choice.kind);
+    std::string menu;
+    std::vector<std::string> up;  // adapters seen up: later offered while down, one never up not
+    // clang-format off
+    for (const auto& [chosen, listed] : {std::pair{onlyCell, std::vector<SeenConnection>{{ras, "A & B"}, wifi, cell, unnamed, {adapter, "Never up"}}},
+         {CountChoice{K::kChosen, adapter, "Gone"}, {{ConnectionSource::kNetwork, "Cell"}, down, {adapter, "Never up"}}}})
+        for (const CountMenuItem& item : CountMenu(chosen, listed, up)) menu += item.text + (item.checked ? "*|" : "|");
+    // clang-format on
+    EXPECT_EQ(
+        menu,
+        "&Dial-up and VPN connections|&Metered connections|Any &internet connection|Only A && "
+        "B (dial-up)|Only Wi-Fi|Only Cell*|&Dial-up and VPN connections|&Metered connections|"
+        "Any &internet connection|Only Cell (network)|Only Cell|Only Gone (not present)*|");
 }

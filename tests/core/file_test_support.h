@@ -1,0 +1,37 @@
+// What the native tests of the files share.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
+
+#include "core/app_error.h"
+#include "store/data_path.h"
+
+namespace fs = std::filesystem;
+
+inline const std::string kAdvice =
+    ". Check that the file and its folder exist, are not read-only and are not in use, then try "
+    "again.";
+
+// "number text" of the AppError that f throws, or "" when it throws none.
+inline std::string ErrorOf(auto f) try { return f(), ""; } catch (const AppError& e) {
+    return std::to_string(e.Number()) + " " + e.what();
+}
+
+// A folder of its own: the mutation tool runs copies of these tests side by side.
+class FilesTest : public ::testing::Test {
+  protected:
+    FilesTest() { fs::create_directories(dir); }
+    ~FilesTest() override { fs::remove_all(dir); }
+    static void Write(const std::string& p, const std::string& b) { std::ofstream(p) << b; }
+    static auto OpenFiles() { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); }
+    static std::string Read(const std::string& p) {
+        return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}};
+    }
+    const fs::path dir = fs::temp_directory_path() / ("files-test-" + std::to_string(getpid()));
+    const DataPaths paths{(dir / "tavo.ini").string(), (dir / "tavo.dat").string()};
+};

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "core/history.h"
+#include "file_test_support.h"
+
+// Any span reads (the clock or its zone may change in a session); a count the timer can hold.
+TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
+    const std::string t = "2026-12-07T10:00:00+01:00,", u = t + "2026-12-07T10:20:00+01:00,5,";
+    // clang-format off
+    const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200", "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
+        t + "2026-12-07T08:30:00+01:00,1800", t + "2028-01-11T10:00:01+01:00,0", t + "2026-12-07T10:20:00+01:00,2147483647",
+        u + "Ethernet 2", u + "\"Caf\xc3\xa9, \"\"free\"\"\"", u + "\",\""};  // a connection's name is a CSV field
+    const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1", "garbage", "start,end,seconds",
+        t + "2026-12-07T10:20:00+01:00,2147483648", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5",
+        u + "\"open", u + "a\"b", u + "\"a\"b\"", u + "\"a\"\"", "start,end,seconds,connection", u + "a\rb"};
+    // clang-format on
+    std::string bytes = "start,end,seconds\r\n";  // the header older versions wrote
+    for (const std::string& line : bad) bytes += line + "\n";
+    for (const std::string& line : good) bytes += line + "\r\n";
+    const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
+    ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{8}, 12));
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i]), good[i]);
+    EXPECT_EQ(read.sessions[6].connection, "Caf\xc3\xa9, \"free\"");
+    EXPECT_EQ(ParseHistory("start,end,seconds,connection\r\n" + good[0] + "\n").skippedLines, 0);
+    EXPECT_EQ(FormatSessionLine(ParseHistory(good[5] + "\n").sessions.at(0)), good[5]);
+    const std::string split = FormatSessionLine({{}, {}, 1, "a\r\nb"});  // no line end
+    EXPECT_EQ(split.substr(split.rfind(',') - 1), "1,a  b");
+}
+
+TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
+    UsageTable table;
+    // clang-format off
+    // Over a month's end, 2:30 counted from the start as the clock was set on; summer time's end; a clock that stood; to midnight.
+    for (const auto& [start, end, seconds, name] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell"},
+         {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10, ""}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1, ""},
+         {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400, "Home, 5G"}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0, "Cell"},
+         {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell"}})
+        table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds, name});
+    using D = DatedUsage;
+    EXPECT_EQ(table.RecentDays(31), (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
+                                     D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 31}, {3600, 1}}, D{{2026, 10, 25}, {1, 1}}}));
+    EXPECT_EQ(table.RecentDays(1).size(), 1u);
+    EXPECT_EQ(table.RecentMonths(24),
+              (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}}, D{{2026, 10, 1}, {3601, 2}}}));
+    EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
+    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 12, 1}, {2026, 12, 31})) + " | " + ConnectionsText(table.ByConnection({2026, 10, 25},
+              {2026, 11, 30})) + " | " + ConnectionsText(table.ByConnection({2026, 12, 6}, {2026, 12, 6})),  // none of 0 s
+              "Home, 5G 4:00:00, Cell 1:30:00, dial-up 0:00:10 | Cell 2:00:00, dial-up 0:00:01 | ");
+    table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(), ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402, ""});
+    // clang-format on
+    EXPECT_EQ(table.DailySeconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
+    EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1}}));
+    EXPECT_EQ(DaysAsCsv({{{2026, 12, 5}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}, table),
+              "date,online time,seconds,sessions,connections\r\n2026-12-05,1000:00:00,3600000,3,"
+              "\"Home, 5G 4:00:00\"\r\n2026-01-05,999:43:20,3599000,1,\r\n");
+    for (const char* name : {"B", "A"}) table.Add({{{2030, 1, 1}}, {{2030, 1, 1}}, 10, name});
+    EXPECT_EQ(ConnectionsText(table.ByConnection({2030, 1, 1}, {2030, 1, 1})),
+              "A 0:00:10, B 0:00:10");  // a tie: by name
+}
+
+// A session not appended waits, through a crash, to be appended once; a stale one adds nothing.
+TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
+    const HistoryPaths files{(dir / "history.csv").string(), (dir / "session.csv").string(), ""};
+    struct HeldOps : FileOps {
+        bool held = false, full = false, removeFails = false;  // appends, writes, removals fail
+        std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
+            if ((held && mode[0] == 'a') || (full && mode[0] == 'w'))
+                return reason = mode[0] == 'a' ? "another program has it open" : "the disk is full",
+                       nullptr;
+            return FileOps::Open(p, mode, reason);
+        }
+        void Remove(const std::string& p) override {
+            if (!removeFails) FileOps::Remove(p);
+        }
+    } ops;
+    const auto at = [d = CalendarDate{2026, 12, 7}](int m) {
+        return SessionRecord{{d, 10, m, 0, 60}, {d, 10, m, 20, 60}, 20, "Wi-Fi, \"5G\""};
+    };
+    HistoryRecorder recorder(files, ops);
+    recorder.Record(at(0));
+    std::ofstream(files.history, std::ios::app | std::ios::binary) << "2026-12-07T1";  // cut off
+    ops.held = true, recorder.Checkpoint(at(5)), recorder.Record(at(5));
+    EXPECT_EQ(Read(files.session), FormatSessionLine(at(5)) + "\r\n");
+    const std::string waits = "1 session waits to be added to it: The history file \"" +
+                              files.history +
+                              "\" could not be written: another program has it open. The timer "
+                              "adds them as soon as the file can be written.";
+    ops.full = true, recorder.Checkpoint(at(9));
+    EXPECT_EQ(recorder.Problem(), waits + " The history file \"" + files.session +
+                                      "\" could not be written: the disk is full" + kAdvice);
+    ops.full = false, recorder.Checkpoint(at(9));
+    EXPECT_EQ(recorder.Problem(), waits);
+    HistoryRecorder afterCrash(files, ops);
+    afterCrash.Recover();
+    EXPECT_EQ(afterCrash.Problem().substr(0, 16), "2 sessions wait ");
+    ops.held = false, ops.removeFails = true;
+    EXPECT_TRUE(afterCrash.Flush() && afterCrash.Problem().empty() && fs::exists(files.session));
+    const auto openFiles = OpenFiles();
+    HistoryRecorder(files).Recover();
+    EXPECT_EQ(OpenFiles(), openFiles);
+    const HistoryRead read = LoadHistory(files.history);
+    EXPECT_EQ(read.sessions, std::vector({at(0), at(5), at(9)}));
+    EXPECT_EQ(read.skippedLines + fs::exists(files.session), 1);
+    fs::create_directory(files.session);  // what waits cannot be read
+    HistoryRecorder unreadable(files);
+    unreadable.Recover();
+    EXPECT_EQ(unreadable.Problem().substr(unreadable.Problem().find("could not")),
+              "could not be read: a folder stands where the file should be" + kAdvice);
+}
