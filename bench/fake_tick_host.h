@@ -5,6 +5,7 @@
 struct SteppingClock : Clock {
     int64_t ms = 0;
     int64_t MonotonicMs() override { return ms += 925; }
+    int64_t WallMs() override { return ms; }
     LocalDay Today() override { return {{2026, 12, 7}, 2}; }
     LocalTime Now() override { return {{2026, 12, 7}, 12, 0, 0, 60}; }
 };
@@ -12,8 +13,8 @@ struct SteppingClock : Clock {
 struct NullHost : TickHost {
     bool online = true;
     size_t shown = 0;
-    std::optional<std::string> CountedConnection() override {
-        return online ? std::optional<std::string>("dial-up") : std::nullopt;
+    LinkAnswer AskConnection() override {
+        return {true, online ? std::optional<std::string>("dial-up") : std::nullopt, ""};
     }
     void ShowCounts(std::string_view session, std::string_view total) override {
         shown += session.size() + total.size();

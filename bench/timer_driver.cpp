@@ -263,20 +263,21 @@ int Probes() {
                        "Remote Connection");
     using K = CountedKind;
     const std::pair<const char*, ProbeQuestion> questions[] = {
-        {"dial-up and VPN, RAS asked (the status value missing)", {{K::kDialUp, {}, ""}, false}},
-        {"metered connections", {{K::kMetered, {}, ""}, false}},
-        {"any internet connection", {{K::kInternet, {}, ""}, false}},
+        {"dial-up and VPN, RAS asked (the status value missing)", {{K::kDialUp}, false}},
+        {"metered connections", {{K::kMetered}, false}},
+        {"any internet connection", {{K::kInternet}, false}},
         {"only the adapter cell0", {{K::kChosen, ConnectionSource::kAdapter, "cell0"}, false}},
         {"only the RAS entry VPN", {{K::kChosen, ConnectionSource::kRas, "VPN"}, false}},
         {"every connection (the menu, when it opens)", {{}, true}}};
     std::puts("| what is asked, 1,000 times | median | worst |\n|---|---|---|");
+    const ProbeWorker::Probe probe = ConnectionProbe();
     for (const auto& [what, question] : questions) {
-        ProbeConnections(question);
-        const auto [median, worst] = Timed(1000, [&] { ProbeConnections(question); });
+        probe(question);
+        const auto [median, worst] = Timed(1000, [&] { probe(question); });
         std::printf("| %s | %.3f ms | %.3f ms |\n", what, median, worst);
     }
     SetRemoteConnection(1);
-    const auto [median, worst] = Timed(1000, [] { ProbeConnections({}); });
+    const auto [median, worst] = Timed(1000, [&] { probe({}); });
     std::printf("| dial-up and VPN, the status value there | %.3f ms | %.3f ms |\n", median, worst);
     // A call that hangs for 10 s: the window thread waits for it once, 40 ms, then not at all.
     ProbeWorker hung([](const ProbeQuestion&) { return Sleep(10000), Sighting{}; },

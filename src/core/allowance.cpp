@@ -159,8 +159,40 @@ std::variant<Allowance, std::string> AllowanceFromInput(AllowancePeriod period, 
                      share.value_or(defaults.warnPercent)};
 }
 
+AllowanceView ViewAllowance(const Allowance& allowance, const UsageTable& history,
+                            const std::optional<SessionRecord>& current, const LocalTime& now,
+                            const std::optional<AllowanceWarning>& lastWarning) {
+    AllowanceView view{-1, "", "", 0, "", lastWarning};
+    if (allowance.period == AllowancePeriod::kOff || allowance.seconds <= 0) return view;
+    UsageTable sofar;
+    if (current) sofar.Add({current->start, now, current->seconds, current->connection});
+    const Period period = PeriodOf(allowance, now.date);
+    const int64_t used = UsedIn(history, period, now.date) + UsedIn(sofar, period, now.date);
+    const int64_t today = history.DailySeconds(now.date, 1)[0] + sofar.DailySeconds(now.date, 1)[0];
+    const int64_t share = used * 100 / allowance.seconds;
+    view.percent = static_cast<int>(std::min<int64_t>(share, 100));
+    view.line = AllowanceLine(allowance, used, today);
+    view.details = view.line + "; " +
+                   AllowanceForecast(allowance, used, period, now.date,
+                                     now.hour * 3600 + now.minute * 60 + now.second);
+    if (allowance.period == AllowancePeriod::kDay) view.dailyLimit = allowance.seconds;
+    if (WarningDue(allowance, used, period, view.lastWarning))
+        view.warning =
+            (share >= 100 ? std::string("The allowance is used up.")
+                          : "You have used " + std::to_string(share) + " % of the allowance.") +
+            "\n" + view.line;
+    return view;
+}
+
+std::string StatusLines(const std::string& notAnswering, const std::string& allowanceText) {
+    const std::string stop =
+        notAnswering.empty() ? "" : "Not counting: Windows is not answering (" + notAnswering + ")";
+    return stop + (stop.empty() || allowanceText.empty() ? "" : "\n") + allowanceText;
+}
+
 void DrawShareBar(uint32_t* pixels, int width, int height, int percent, int warnPercent) {
-    const int barHeight = std::max(4, height / 4), top = height - barHeight;
+    // Four rows at least, as long as the icon has them.
+    const int barHeight = std::min(height, std::max(4, height / 4)), top = height - barHeight;
     const int filled = 1 + (width - 2) * std::clamp(percent, 0, 100) / 100;
     const uint32_t fill = percent >= 100           ? 0xFFDC0000
                           : percent >= warnPercent ? 0xFFFFAA00

@@ -51,6 +51,24 @@ std::string AllowanceLine(const Allowance& allowance, int64_t used, int64_t used
 std::string AllowanceForecast(const Allowance& allowance, int64_t used, const Period& period,
                               const CalendarDate& today, int secondsIntoToday);
 
+// What the icon, its tip and the History window show of the allowance, now.
+struct AllowanceView {
+    int percent = -1;        // the share used, 0 to 100, for the icon's bar; -1 without one
+    std::string line;        // "This month: 12:05 of 40:00 (30 %) - today 1:23", for the tip
+    std::string details;     // the line and where the pace leads, for the History window
+    int64_t dailyLimit = 0;  // the seconds of a daily allowance, drawn on the chart
+    std::string warning;     // a notification due now
+    // What to keep as the last warning once the notification is shown (at once without one).
+    std::optional<AllowanceWarning> lastWarning;
+};
+// From the history's table and the session in progress, split at midnight like the others.
+AllowanceView ViewAllowance(const Allowance& allowance, const UsageTable& history,
+                            const std::optional<SessionRecord>& current, const LocalTime& now,
+                            const std::optional<AllowanceWarning>& lastWarning);
+// What the icon's tip and the History window say under the program's name: what stops the count,
+// if anything, then the allowance's text.
+std::string StatusLines(const std::string& notAnswering, const std::string& allowanceText);
+
 // What the allowance dialog's OK reads: the period chosen, and the texts of its boxes (hours,
 // minutes, the day of the month a month starts on, the warning share). The allowance, or the
 // message that says what is wrong with which box.

@@ -4,6 +4,18 @@
 
 #include "core/history.h"
 
+namespace {
+
+// The chosen connection among those listed: an adapter by its GUID while one has it.
+bool IsChosen(const CountChoice& choice, const SeenConnection& c,
+              const std::vector<SeenConnection>& listed) {
+    const auto hasId = [&](const SeenConnection& s) { return s.id == choice.id; };
+    const bool byId = !choice.id.empty() && std::any_of(listed.begin(), listed.end(), hasId);
+    return c.source == choice.source && (byId ? hasId(c) : c.name == choice.name);
+}
+
+}  // namespace
+
 std::optional<std::string> CountedConnection(const CountChoice& choice, const Sighting& seen) {
     const auto firstUp = [&](auto counts) -> std::optional<std::string> {
         const auto it = std::find_if(seen.connections.begin(), seen.connections.end(),
@@ -15,23 +27,31 @@ std::optional<std::string> CountedConnection(const CountChoice& choice, const Si
         if (name && name->empty()) *name = kind;
         return name;
     };
+    const auto any = [](const SeenConnection&) { return true; };
     switch (choice.kind) {
         case CountedKind::kDialUp:
             if (seen.registrySays)
                 return *seen.registrySays ? std::optional(std::string(kDialUpKind)) : std::nullopt;
-            return orKind(firstUp([](const SeenConnection&) { return true; }), kDialUpKind);
+            return orKind(firstUp(any), kDialUpKind);
         case CountedKind::kMetered:
             return orKind(firstUp([](const SeenConnection& c) { return c.metered; }), kMeteredKind);
-        case CountedKind::kInternet:
-            if (seen.internet)
-                return *seen.internet ? std::optional(std::string(kInternetKind)) : std::nullopt;
-            return orKind(firstUp([](const SeenConnection&) { return true; }), kInternetKind);
+        case CountedKind::kInternet: {
+            const bool byGateway = !seen.internet || (seen.unsure && !seen.captivePortal);
+            if (seen.internet != true && !(byGateway && firstUp(any))) return std::nullopt;
+            return std::string(kInternetKind);
+        }
         case CountedKind::kChosen:
-            return firstUp([&](const SeenConnection& c) {
-                return c.source == choice.source && c.name == choice.name;
-            });
+            return firstUp(
+                [&](const SeenConnection& c) { return IsChosen(choice, c, seen.connections); });
     }
     return std::nullopt;
+}
+
+std::string_view AskedOf(const CountChoice& choice) {
+    if (choice.kind == CountedKind::kDialUp) return "RAS";
+    if (choice.kind != CountedKind::kChosen) return "the network list";
+    constexpr std::string_view kAsked[] = {"RAS", "the network adapters", "the network list"};
+    return kAsked[static_cast<int>(choice.source)];
 }
 
 namespace {
@@ -48,27 +68,30 @@ std::string MenuText(const CountChoice& c) {
 
 std::vector<CountMenuItem> CountMenu(const CountChoice& chosen,
                                      const std::vector<SeenConnection>& listed,
-                                     std::vector<std::string>& adaptersUp) {
+                                     std::vector<std::string>& adaptersUp, bool complete) {
     std::vector<CountMenuItem> items = {
-        {"&Dial-up and VPN connections", {CountedKind::kDialUp, {}, {}}},
-        {"&Metered connections", {CountedKind::kMetered, {}, {}}},
-        {"Any &internet connection", {CountedKind::kInternet, {}, {}}}};
+        {"&Dial-up and VPN connections", {CountedKind::kDialUp, {}, {}, {}}},
+        {"&Metered connections", {CountedKind::kMetered, {}, {}, {}}},
+        {"Any &internet connection", {CountedKind::kInternet, {}, {}, {}}}};
     bool chosenListed = false;
     for (const SeenConnection& c : listed) {
         const bool adapter = c.source == ConnectionSource::kAdapter;
+        const std::string key = c.id.empty() ? c.name : c.id;
         const bool upBefore =
-            std::find(adaptersUp.begin(), adaptersUp.end(), c.name) != adaptersUp.end();
-        if (adapter && c.up && !upBefore) adaptersUp.push_back(c.name);
-        const CountChoice choice{CountedKind::kChosen, c.source, c.name};
-        if (c.name.empty() || (adapter && !c.up && !upBefore) ||
+            std::find(adaptersUp.begin(), adaptersUp.end(), key) != adaptersUp.end();
+        if (adapter && c.up && !upBefore) adaptersUp.push_back(key);
+        const bool isChosen = chosen.kind == CountedKind::kChosen && IsChosen(chosen, c, listed);
+        const CountChoice choice{CountedKind::kChosen, c.source, c.name, c.id};
+        if (c.name.empty() || (adapter && !c.up && !upBefore && !isChosen) ||
             std::any_of(items.begin(), items.end(),
                         [&](const CountMenuItem& i) { return i.choice == choice; }))
             continue;
-        items.push_back({MenuText(choice), choice});
-        chosenListed |= choice == chosen;
+        items.push_back({MenuText(choice), choice, isChosen});
+        chosenListed |= isChosen;
     }
     if (chosen.kind == CountedKind::kChosen && !chosenListed)
-        items.push_back({MenuText(chosen) + " (not present)", chosen});
-    for (CountMenuItem& item : items) item.checked = item.choice == chosen;
+        items.push_back({MenuText(chosen) + " (not present)", chosen, true});
+    for (size_t i = 0; i < 3; ++i) items[i].checked = items[i].choice.kind == chosen.kind;
+    if (!complete) items.push_back({"Still looking for connections...", chosen, false, false});
     return items;
 }

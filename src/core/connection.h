@@ -13,7 +13,10 @@ enum class ConnectionSource { kRas, kAdapter, kNetwork };
 struct CountChoice {
     CountedKind kind = CountedKind::kDialUp;
     ConnectionSource source = ConnectionSource::kRas;  // and name: of the chosen connection
-    std::string name;
+    std::string name{};
+    // An adapter's interface GUID: it keeps the adapter when Windows names it anew ("Cellular 2");
+    // the name finds it where the GUID does not.
+    std::string id{};
     friend bool operator==(const CountChoice&, const CountChoice&) = default;
 };
 
@@ -22,6 +25,7 @@ struct SeenConnection {
     std::string name;
     bool up = false;
     bool metered = false;
+    std::string id{};  // an adapter's interface GUID
     friend bool operator==(const SeenConnection&, const SeenConnection&) = default;
 };
 
@@ -30,25 +34,32 @@ struct Sighting {
     // The dial-up status value where it exists: it decides, and the connections are not asked.
     std::optional<bool> registrySays;
     // Whether the system says the internet is reachable; nullopt where it cannot say.
-    std::optional<bool> internet;
-    std::vector<SeenConnection> connections;
+    std::optional<bool> internet{};
+    // Connected, but the system cannot say to what: its own check is off or cannot get through.
+    // Then the adapters up with a default gateway count, unless it found a captive portal.
+    bool unsure = false, captivePortal = false;
+    std::vector<SeenConnection> connections{};
     friend bool operator==(const Sighting&, const Sighting&) = default;
 };
 
 inline constexpr std::string_view kMeteredKind = "metered", kInternetKind = "internet";
 
 // The name the time is counted under, or nullopt when nothing the choice counts is up: the first
-// such connection's name, or the kind where it has none.
+// such connection's name, or the kind where it has none; any internet connection is "internet".
 std::optional<std::string> CountedConnection(const CountChoice& choice, const Sighting& seen);
+
+// What the choice asks of Windows, as the user knows it: "RAS", "the network list".
+std::string_view AskedOf(const CountChoice& choice);
 
 struct CountMenuItem {
     std::string text;  // with "&&" for an "&" of a name
     CountChoice choice;
-    bool checked = false;
+    bool checked = false, enabled = true;
 };
-// The kinds, then each connection listed once, in the order seen; the chosen one, when it is not
-// there, as not present. An adapter is offered once it has been seen up (`adaptersUp`, kept by
-// the caller): one never up, a virtual one or one switched off, is not.
+// The kinds, then each connection listed once, in the order seen, by its name now; the chosen one,
+// when it is not there, as not present; while the list is not `complete`, a last line that says
+// so. An adapter is offered once it has been seen up (`adaptersUp`, kept by the caller): one never
+// up, a virtual one or one switched off, is not.
 std::vector<CountMenuItem> CountMenu(const CountChoice& chosen,
                                      const std::vector<SeenConnection>& listed,
-                                     std::vector<std::string>& adaptersUp);
+                                     std::vector<std::string>& adaptersUp, bool complete);

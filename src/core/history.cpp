@@ -107,6 +107,13 @@ HistoryRead ParseHistory(std::string_view bytes) {
     return read;
 }
 
+std::string HistoryFileText(const std::string& path, int skippedLines) {
+    const std::string text = "Kept in \"" + path + "\".";
+    if (skippedLines == 0) return text;
+    return text + " " + std::to_string(skippedLines) + (skippedLines == 1 ? " line" : " lines") +
+           " of it could not be read and " + (skippedLines == 1 ? "was" : "were") + " left out.";
+}
+
 void UsageTable::Add(const SessionRecord& s) {
     // Over no more clock time than was counted: a clock moved forward, or time asleep, holds none
     // of it. A clock set back squeezes it into what is left.

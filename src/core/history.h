@@ -36,6 +36,8 @@ struct HistoryRead {
 // be read is skipped and counted; a last line without its line end is an append that was cut off,
 // and is left out.
 HistoryRead ParseHistory(std::string_view bytes);
+// "Kept in "path". 2 lines of it could not be read and were left out."
+std::string HistoryFileText(const std::string& path, int skippedLines);
 
 struct Usage {
     int64_t seconds = 0;

@@ -1,36 +1,48 @@
 #include "core/probe_worker.h"
 
+#include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
-#include <optional>
 #include <utility>
-#include <vector>
 
 struct ProbeWorker::Shared {
     Probe probe;
-    std::chrono::milliseconds patience;
     std::mutex mutex;
     std::condition_variable changed;
-    std::optional<ProbeQuestion> asked;
-    bool busy = false, stop = false, ended = false;
-    uint64_t answers = 0;
-    // One per question asked: a few, as each is a choice the user made.
-    std::vector<std::pair<ProbeQuestion, Sighting>> last;
+    std::deque<ProbeQuestion> queue;  // the first is being asked
+    bool stop = false, ended = false, busy = false;
+    std::chrono::steady_clock::time_point askedAt;  // of the call in progress
+    struct Known {
+        ProbeQuestion question;
+        Sighting seen;
+        uint64_t answers = 0, served = 0;  // given by the probe; handed to an asker
+    };
+    // A deque, so that a caller's reference stays valid while the thread adds another.
+    std::deque<Known> known;
+
+    Known& Of(const ProbeQuestion& question) {
+        for (Known& k : known)
+            if (k.question == question) return k;
+        return known.emplace_back(Known{question, {}, 0, 0});
+    }
 
     void Run() {
         std::unique_lock lock(mutex);
         for (;;) {
-            changed.wait(lock, [&] { return stop || asked; });
+            changed.wait(lock, [&] { return stop || !queue.empty(); });
             if (stop) break;
-            const ProbeQuestion question = *std::exchange(asked, std::nullopt);
+            const ProbeQuestion question = queue.front();
             busy = true;
+            askedAt = std::chrono::steady_clock::now();
             lock.unlock();
             Sighting seen = probe(question);
             lock.lock();
             busy = false;
-            std::erase_if(last, [&](const auto& a) { return a.first == question; });
-            last.emplace_back(question, std::move(seen));
-            ++answers;
+            queue.pop_front();
+            Known& k = Of(question);
+            k.seen = std::move(seen);
+            ++k.answers;
             changed.notify_all();
         }
         ended = true;
@@ -39,10 +51,8 @@ struct ProbeWorker::Shared {
 };
 
 ProbeWorker::ProbeWorker(Probe probe, std::chrono::milliseconds patience)
-    : shared_(std::make_shared<Shared>()) {
+    : patience_(patience), shared_(std::make_shared<Shared>()) {
     shared_->probe = std::move(probe);
-    shared_->patience = patience;
-    // The thread holds the state too: one left hanging at the end never reaches freed memory.
     thread_ = std::thread([shared = shared_] { shared->Run(); });
 }
 
@@ -51,22 +61,25 @@ ProbeWorker::~ProbeWorker() {
     shared_->stop = true;
     shared_->changed.notify_all();
     // Ended, the thread no longer needs the lock; hung, it takes it after this returns.
-    if (shared_->changed.wait_for(lock, shared_->patience, [&] { return shared_->ended; }))
+    if (shared_->changed.wait_for(lock, patience_, [&] { return shared_->ended; }))
         thread_.join();
     else
         thread_.detach();  // hung in the system: the process's end ends it
 }
 
-Sighting ProbeWorker::Ask(const ProbeQuestion& question) {
+ProbeAnswer ProbeWorker::Ask(const ProbeQuestion& question, std::chrono::milliseconds patience) {
     Shared& s = *shared_;
     std::unique_lock lock(s.mutex);
-    if (!s.busy && !s.asked) {
-        s.asked = question;
+    Shared::Known& k = s.Of(question);
+    if (std::find(s.queue.begin(), s.queue.end(), question) == s.queue.end()) {
+        s.queue.push_back(question);
         s.changed.notify_all();
-        const uint64_t before = s.answers;
-        s.changed.wait_for(lock, s.patience, [&] { return s.answers != before; });
     }
-    for (const auto& [asked, seen] : s.last)
-        if (asked == question) return seen;
-    return {};
+    // A call in progress is waited for until it has taken as long as this asker would wait.
+    auto until = std::chrono::steady_clock::now() + patience;
+    if (s.busy) until = std::min(until, s.askedAt + patience);
+    s.changed.wait_until(lock, until, [&] { return k.answers > k.served; });
+    const bool fresh = k.answers > k.served;
+    k.served = k.answers;
+    return {k.seen, fresh};
 }

@@ -20,6 +20,8 @@ TickEngine::TickEngine(AppState& state, Clock& clock, TickHost& host)
       previousTotal_(state.totalSeconds),
       lastSaved_(LogRecordOf(state)),
       lastSaveMs_(lastTickMs_),
+      wallMs_(clock.WallMs()),
+      clockMs_(lastTickMs_),
       clearMonthly_(state.options.clearOnFirstOfMonth),
       clearWeekly_(state.options.clearEverySunday) {
     // With nothing recorded, the days before this start were not missed; one missed later is.
@@ -50,13 +52,37 @@ bool ScheduledClearingDue(const Options& options, const LocalDay& today,
 
 void TickEngine::OnTick() {
     const int64_t now = clock_.MonotonicMs();
+    if (Slept(now)) LoseTrack(Link::Unknown, now);
+    ApplyScheduledClearing(now);
+    const LinkAnswer answer = host_.AskConnection();
+    if (answer.answered) {
+        notAnswering_.clear();
+        Count(answer.counted, now);
+    } else if (!notAnswering_.empty() || now - lastTickMs_ >= kMaxCountedGapMs) {
+        // Until it answers, nothing is counted; what was held for its answer is not either.
+        notAnswering_ = answer.asked;
+        LoseTrack(Link::Down, now);
+        state_.sessionSeconds = 0;
+        host_.ShowCounts(kZeroText, FormatDuration(state_.totalSeconds));
+    }  // else held: the time goes to the next answer, which says where it belongs
+
+    if (state_.options.alertEnabled && previousTotal_ < state_.alertLimitSeconds &&
+        state_.totalSeconds >= state_.alertLimitSeconds)
+        host_.ShowAlert();
+    previousTotal_ = state_.totalSeconds;
+
+    if (now - lastSaveMs_ >= kLogSaveIntervalMs && LogRecordOf(state_) != lastSaved_) SaveLog(now);
+    if (session_ && now - lastCheckpointMs_ >= kLogSaveIntervalMs) {
+        CheckpointSession();
+        lastCheckpointMs_ = now;
+    }
+}
+
+void TickEngine::Count(const std::optional<std::string>& upNow, int64_t now) {
     const int64_t elapsed = std::clamp<int64_t>(now - lastTickMs_, 0, kMaxCountedGapMs);
     lastTickMs_ = now;
-    ApplyScheduledClearing(now);
-
     // Two separate questions, as the connection may change between them. A connection that
     // came up or went down since the last tick did so halfway through the interval on average.
-    const auto upNow = host_.CountedConnection();
     if (upNow) {
         lastUpTime_ = clock_.Now();
         // Another connection counted from here on is a session of its own.
@@ -70,23 +96,30 @@ void TickEngine::OnTick() {
         host_.ShowCounts(FormatDuration(state_.sessionSeconds),
                          FormatDuration(state_.totalSeconds));
     }
-    if (!host_.CountedConnection()) {
+    const LinkAnswer again = host_.AskConnection();
+    if (again.answered && !again.counted) {
         if (link_ == Link::Up) EndSession(upNow ? 0 : elapsed / 2);
         link_ = Link::Down;
         state_.sessionSeconds = 0;
         host_.ShowCounts(kZeroText, FormatDuration(state_.totalSeconds));
     }
+}
 
-    if (state_.options.alertEnabled && previousTotal_ < state_.alertLimitSeconds &&
-        state_.totalSeconds >= state_.alertLimitSeconds)
-        host_.ShowAlert();
-    previousTotal_ = state_.totalSeconds;
+// The wall clock ran ahead of the one that stops while asleep: the machine slept since the last
+// tick, whether Windows said so or not (Modern Standby may say nothing, or say it late).
+bool TickEngine::Slept(int64_t now) {
+    const int64_t wall = clock_.WallMs();
+    const bool slept = (wall - wallMs_) - (now - clockMs_) > kSleepGapMs;
+    wallMs_ = wall;
+    clockMs_ = now;
+    return slept;
+}
 
-    if (now - lastSaveMs_ >= kLogSaveIntervalMs && LogRecordOf(state_) != lastSaved_) SaveLog(now);
-    if (session_ && now - lastCheckpointMs_ >= kLogSaveIntervalMs) {
-        CheckpointSession();
-        lastCheckpointMs_ = now;
-    }
+// What follows the last tick that found the connection up is not known to be online time.
+void TickEngine::LoseTrack(Link link, int64_t now) {
+    EndSessionAt(lastUpTime_);
+    link_ = link;
+    lastTickMs_ = now;
 }
 
 void TickEngine::CheckpointSession() {
@@ -153,8 +186,10 @@ void TickEngine::EndSession(int64_t lastPartMs) {
     carryMs_ += lastPartMs;
     const auto seconds = static_cast<int32_t>(carryMs_ / 1000);
     carryMs_ %= 1000;
-    if (state_.totalSeconds <= kMaxCount - seconds) state_.totalSeconds += seconds;
-    CountForSession(seconds);
+    if (state_.totalSeconds <= kMaxCount - seconds) {
+        state_.totalSeconds += seconds;
+        CountForSession(seconds);
+    }
     FinishSession();
 }
 
@@ -168,16 +203,14 @@ void TickEngine::NoteLogSaved(const LogRecord& record) {
     lastSaved_ = record;
 }
 
-// A session in the history never spans time asleep: it ends before, and the connection still up
-// at the first tick after begins a new one.
+// A session in the history never spans time asleep: the connection still up after it begins a
+// new one.
 void TickEngine::Suspend() {
-    FinishSession();
-    link_ = Link::Unknown;
+    LoseTrack(Link::Unknown, clock_.MonotonicMs());
 }
 
-// Without word of the sleep, the session ends at the last tick that found it up.
+// Windows says it once or twice for one wake, and maybe not at all: the clocks say it once.
 void TickEngine::Resume() {
-    lastTickMs_ = clock_.MonotonicMs();
-    EndSessionAt(lastUpTime_);
-    link_ = Link::Unknown;
+    const int64_t now = clock_.MonotonicMs();
+    if (Slept(now)) LoseTrack(Link::Unknown, now);
 }

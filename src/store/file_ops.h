@@ -20,6 +20,8 @@ class FileOps {
     virtual bool Replace(const std::string& source, const std::string& target, std::string& reason);
     // Nothing to say when it fails: what is left is harmless.
     virtual void Remove(const std::string& path);
+    // Cuts the file to its first `size` bytes; on failure, reason says why.
+    virtual bool Truncate(const std::string& path, size_t size, std::string& reason);
 };
 
 FileOps& SystemFileOps();

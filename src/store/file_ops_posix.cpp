@@ -37,6 +37,12 @@ void FileOps::Remove(const std::string& path) {
     std::remove(path.c_str());
 }
 
+bool FileOps::Truncate(const std::string& path, size_t size, std::string& reason) {
+    if (truncate(path.c_str(), static_cast<off_t>(size)) == 0) return true;
+    reason = std::strerror(errno);
+    return false;
+}
+
 FileOps& SystemFileOps() {
     static FileOps ops;
     return ops;

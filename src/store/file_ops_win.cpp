@@ -72,6 +72,19 @@ void FileOps::Remove(const std::string& path) {
     DeleteFileW(WidePath(path).c_str());
 }
 
+bool FileOps::Truncate(const std::string& path, size_t size, std::string& reason) {
+    HANDLE file =
+        CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(size);
+    const bool cut = file != INVALID_HANDLE_VALUE &&
+                     SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    if (!cut) reason = ReasonFor(GetLastError());
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return cut;
+}
+
 FileOps& SystemFileOps() {
     static FileOps ops;
     return ops;

@@ -1,22 +1,21 @@
 #include "store/history_file.h"
 
+#include <charconv>
+
 #include "core/app_error.h"
 #include "store/text_file.h"
 
 namespace {
+
+constexpr std::string_view kLengthKey = "history-bytes=", kInProgress = ",in-progress";
 
 AppError WriteError(const std::string& path, const std::string& reason) {
     return AppError(kErrFileAccess,
                     "The history file \"" + path + "\" could not be written: " + reason + ".");
 }
 
-}  // namespace
-
-void AppendSession(const std::string& path, const SessionRecord& session, FileOps& ops) {
-    // Read whole: years of history are a few hundred kilobytes, read once a session.
-    const std::string old = ReadWholeFile(path, kHistoryWhat, ops).value_or("");
-    const std::string start = FormatLocalTime(session.start) + ",";
-    if (old.starts_with(start) || old.find("\n" + start) != std::string::npos) return;
+// Appends to `old`, the file's bytes, what it writes.
+void Append(const std::string& path, const SessionRecord& session, std::string& old, FileOps& ops) {
     std::string bytes = old.empty()          ? std::string(kHistoryHeader) + "\r\n"
                         : old.back() != '\n' ? "\r\n"
                                              : "";
@@ -26,6 +25,14 @@ void AppendSession(const std::string& path, const SessionRecord& session, FileOp
     if (!f) throw WriteError(path, reason);
     const bool written = ops.WriteAll(f, bytes) && ops.FlushToDisk(f);
     if (std::fclose(f) != 0 || !written) throw WriteError(path, "the disk may be full");
+    old += bytes;
+}
+
+}  // namespace
+
+void AppendSession(const std::string& path, const SessionRecord& session, FileOps& ops) {
+    std::string old = ReadWholeFile(path, kHistoryWhat, ops).value_or("");
+    Append(path, session, old, ops);
 }
 
 HistoryRead LoadHistory(const std::string& path, FileOps& ops) {
@@ -34,11 +41,23 @@ HistoryRead LoadHistory(const std::string& path, FileOps& ops) {
 }
 
 void HistoryRecorder::Recover() {
+    std::string bytes;
     try {
-        waiting_ = LoadHistory(paths_.session, ops_).sessions;
+        bytes = ReadWholeFile(paths_.session, kHistoryWhat, ops_).value_or("");
     } catch (const AppError& e) {
         saveProblem_ = e.what();
         return;
+    }
+    waiting_ = ParseHistory(bytes).sessions;
+    // Written by a version that did not keep the length: each is appended.
+    const size_t at = bytes.rfind(kLengthKey);
+    size_t length = 0;
+    if (at != std::string::npos &&
+        std::from_chars(bytes.data() + at + kLengthKey.size(), bytes.data() + bytes.size(), length)
+                .ec == std::errc()) {
+        before_ = length;
+        if (bytes.find(kInProgress, at) != std::string::npos && !waiting_.empty())
+            keptInProgress_ = waiting_.back();
     }
     Flush();
 }
@@ -54,24 +73,57 @@ void HistoryRecorder::Record(const SessionRecord& ended) {
     Flush();
 }
 
+// The sessions at the head of the waiting ones that the history holds after `before_`: in order,
+// each as the next line that can be read.
+void HistoryRecorder::DropAppended(std::string_view since) {
+    const auto read = ParseHistory(since).sessions;
+    size_t appended = 0;
+    for (const SessionRecord& s : read) {
+        if (appended == waiting_.size()) break;
+        const SessionRecord& w = waiting_[appended];
+        // The one in progress ended later than it was kept: the same start and connection.
+        const bool inProgress = keptInProgress_ == w;
+        if (!(s == w || (inProgress && s.start == w.start && s.connection == w.connection))) break;
+        ++appended;
+    }
+    waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(appended));
+}
+
 bool HistoryRecorder::Flush() {
     appendProblem_.clear();
-    for (; !waiting_.empty(); waiting_.erase(waiting_.begin())) {
-        try {
-            AppendSession(paths_.history, waiting_.front(), ops_);
-        } catch (const AppError& e) {
-            const size_t n = waiting_.size();
+    try {
+        std::string bytes = ReadWholeFile(paths_.history, kHistoryWhat, ops_).value_or("");
+        // A history shorter than it was (edited, or replaced) holds none of them.
+        if (before_ && *before_ <= bytes.size()) {
+            DropAppended(std::string_view(bytes).substr(*before_));
+            // What follows the last line end since is an append that was cut off: left there,
+            // the next line's end would make it a line, which may read as a session.
+            const size_t cut = bytes.find_last_of('\n') + 1;
+            std::string reason;
+            if (cut >= *before_ && cut < bytes.size()) {
+                if (!ops_.Truncate(paths_.history, cut, reason))
+                    throw WriteError(paths_.history, reason);
+                bytes.resize(cut);
+            }
+        }
+        for (; !waiting_.empty(); waiting_.erase(waiting_.begin())) {
+            before_ = bytes.size();
+            Append(paths_.history, waiting_.front(), bytes, ops_);
+        }
+        before_ = bytes.size();
+    } catch (const AppError& e) {
+        const size_t n = waiting_.size();
+        if (n > 0)
             appendProblem_ = std::to_string(n) + (n == 1 ? " session waits" : " sessions wait") +
                              " to be added to it: " + e.what() +
                              " The timer adds them as soon as the file can be written.";
-            break;
-        }
     }
     SaveWaiting();
     return waiting_.empty();
 }
 
-// A removal that fails costs nothing: appending the same session again adds no line.
+// A removal that fails costs nothing: what the file holds is in the history after the length it
+// gives.
 void HistoryRecorder::SaveWaiting() {
     std::string lines;
     for (const SessionRecord& s : waiting_) lines += FormatSessionLine(s) + "\r\n";
@@ -81,6 +133,12 @@ void HistoryRecorder::SaveWaiting() {
         ops_.Remove(paths_.session);
         return;
     }
+    if (before_)
+        lines += std::string(kLengthKey) + std::to_string(*before_) +
+                 (current_ || (!waiting_.empty() && keptInProgress_ == waiting_.back())
+                      ? std::string(kInProgress)
+                      : "") +
+                 "\r\n";
     try {
         WriteFileAtomically(paths_.session, lines, kHistoryWhat, ops_);
     } catch (const AppError& e) {

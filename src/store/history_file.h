@@ -15,10 +15,9 @@ struct HistoryPaths {
     std::string options;  // the options that are not in the settings file, beside them
 };
 
-// Appends one session's line, starting the file with its header, unless a line of the same start
-// is already there: a session is never written twice. A last line that a crash cut off gets its
-// line end first: it stays one line that cannot be read, and this one stays whole. Throws
-// AppError naming the file.
+// Appends one session's line, starting the file with its header. A last line that a crash cut off
+// gets its line end first: it stays one line that cannot be read, and this one stays whole.
+// Throws AppError naming the file.
 void AppendSession(const std::string& path, const SessionRecord& session,
                    FileOps& ops = SystemFileOps());
 // Throws AppError when the file exists but cannot be read; a missing file is an empty history.
@@ -27,6 +26,12 @@ HistoryRead LoadHistory(const std::string& path, FileOps& ops = SystemFileOps())
 // Every session reaches the history exactly once, whatever holds its file: a session that cannot
 // be appended waits, beside the session in progress, in the second file, and is appended at the
 // next chance. Failures are not thrown but kept as the problem to show.
+//
+// Once: the second file also keeps how long the history was before any of its sessions could be
+// in it. Appends come in order, so what follows that point in the history, after a crash or an
+// append that failed halfway, is the sessions appended since: those at the head of the waiting
+// ones, each its whole line, then the end of the one that was in progress (of its start), and
+// maybe the part of a line whose append was cut off, which goes.
 class HistoryRecorder {
   public:
     explicit HistoryRecorder(const HistoryPaths& paths, FileOps& ops = SystemFileOps())
@@ -38,7 +43,8 @@ class HistoryRecorder {
     void Record(const SessionRecord& ended);
     // Appends the sessions that wait; true when none is left.
     bool Flush();
-    size_t Waiting() const { return waiting_.size(); }
+    // The sessions not in the history yet.
+    const std::vector<SessionRecord>& Waiting() const { return waiting_; }
     // What went wrong with the files at the last change, or "".
     std::string Problem() const {
         return appendProblem_ + (appendProblem_.empty() || saveProblem_.empty() ? "" : " ") +
@@ -46,11 +52,14 @@ class HistoryRecorder {
     }
 
   private:
+    void DropAppended(std::string_view since);
     void SaveWaiting();
 
     const HistoryPaths& paths_;
     FileOps& ops_;
     std::vector<SessionRecord> waiting_;
     std::optional<SessionRecord> current_;
+    std::optional<SessionRecord> keptInProgress_;  // a waiting one read as the session in progress
+    std::optional<size_t> before_;                 // the history's length before any of them
     std::string appendProblem_, saveProblem_;
 };

@@ -50,6 +50,8 @@ bool Apply(MoreOptions& options, std::string_view key, std::string_view value) {
         SetIfWord(options.counted.source, value, kSourceWords);
     } else if (key == "count-name") {
         options.counted.name = value;
+    } else if (key == "count-id") {
+        options.counted.id = value;
     } else if (key == "allowance-seconds") {
         SetIfRead(a.seconds, value, 0, kLongestAllowance);
     } else if (key == "week-starts") {
@@ -89,7 +91,8 @@ MoreOptions ParseMoreOptions(std::string_view bytes) {
     // A name only for the one connection chosen, and that one only with its name.
     CountChoice& c = options.counted;
     if (c.kind == CountedKind::kChosen && c.name.empty()) c.kind = CountedKind::kDialUp;
-    if (c.kind != CountedKind::kChosen) c = {c.kind, {}, {}};
+    if (c.kind != CountedKind::kChosen) c = {c.kind, {}, {}, {}};
+    if (c.source != ConnectionSource::kAdapter) c.id.clear();
     return options;
 }
 
@@ -105,7 +108,8 @@ std::string FormatMoreOptions(const MoreOptions& options) {
     if (options.counted.kind == CountedKind::kChosen)
         bytes += "count-source=" +
                  std::string(kSourceWords[static_cast<size_t>(options.counted.source)]) +
-                 "\r\ncount-name=" + options.counted.name + "\r\n";
+                 "\r\ncount-name=" + options.counted.name + "\r\n" +
+                 (options.counted.id.empty() ? "" : "count-id=" + options.counted.id + "\r\n");
     if (const auto& w = options.lastWarning) {
         char line[64];
         std::snprintf(line, sizeof line, "last-warning=%04d-%02d-%02d,%d\r\n", w->period.year,

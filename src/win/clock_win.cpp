@@ -11,6 +11,11 @@ int64_t WindowsClock::MonotonicMs() {
     return static_cast<int64_t>(units / 10000);
 }
 
+// Time asleep included: ahead of the other by the time the machine slept.
+int64_t WindowsClock::WallMs() {
+    return static_cast<int64_t>(GetTickCount64());
+}
+
 LocalDay WindowsClock::Today() {
     SYSTEMTIME now;
     GetLocalTime(&now);

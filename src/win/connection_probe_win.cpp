@@ -7,9 +7,11 @@
 #include <iphlpapi.h>
 #include <netioapi.h>
 #include <netlistmgr.h>
+#include <ocidl.h>
 #include <ras.h>
 #include <raserror.h>
 
+#include <memory>
 #include <vector>
 
 #include "core/dialup_probe.h"
@@ -68,6 +70,17 @@ void AddRasEntries(std::vector<SeenConnection>& seen) {
         seen.push_back({ConnectionSource::kRas, Utf8(e.szEntryName), false, false});
 }
 
+std::string GuidText(const GUID& guid) {
+    wchar_t text[40] = L"";
+    StringFromGUID2(guid, text, 40);
+    return Utf8(text);
+}
+
+std::string AdapterGuid(NET_LUID luid) {
+    GUID guid;
+    return ConvertInterfaceLuidToGuid(&luid, &guid) == NO_ERROR ? GuidText(guid) : "";
+}
+
 // Adapters by their friendly names; not the loopback nor tunnel pseudo-interfaces. With
 // `byGateway`, an adapter is up only with a default gateway: it reaches beyond its own network.
 void AddAdapters(std::vector<SeenConnection>& seen, bool byGateway) {
@@ -85,47 +98,30 @@ void AddAdapters(std::vector<SeenConnection>& seen, bool byGateway) {
             seen.push_back({ConnectionSource::kAdapter, Utf8(a->FriendlyName),
                             a->OperStatus == IfOperStatusUp &&
                                 (!byGateway || a->FirstGatewayAddress != nullptr),
-                            false});
+                            false, AdapterGuid(a->Luid)});
 }
 
-// The chosen adapter, found by its name once and then asked alone: a tenth of the cost.
-void AddAdapter(std::vector<SeenConnection>& seen, const std::string& name) {
-    static NET_LUID luid = {};
-    static std::string found;
-    MIB_IF_ROW2 row = {};
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (found != name || attempt == 1) {
-            found.clear();
-            if (ConvertInterfaceAliasToLuid(WidePath(name).c_str(), &luid) != NO_ERROR) return;
-            found = name;
-        }
-        row = {};
-        row.InterfaceLuid = luid;
-        // Renamed or gone since: found again by its name.
-        if (GetIfEntry2(&row) == NO_ERROR && Utf8(row.Alias) == name) {
-            seen.push_back(
-                {ConnectionSource::kAdapter, name, row.OperStatus == IfOperStatusUp, false});
-            return;
-        }
+bool FirstConnected(INetworkConnection* c) {
+    VARIANT_BOOL connected = VARIANT_FALSE;
+    return SUCCEEDED(c->get_IsConnected(&connected)) && connected != VARIANT_FALSE;
+}
+
+// Windows found that a connected network sends the web to a page of its own (a hotspot's).
+bool BehindCaptivePortal(INetworkConnection* connection) {
+    IPropertyBag* bag = nullptr;
+    bool portal = false;
+    if (FAILED(connection->QueryInterface(IID_IPropertyBag, reinterpret_cast<void**>(&bag))) ||
+        !bag)
+        return false;
+    for (const wchar_t* name : {L"NA_InternetConnectivityV4", L"NA_InternetConnectivityV6"}) {
+        VARIANT value;
+        VariantInit(&value);
+        if (SUCCEEDED(bag->Read(name, &value, nullptr)) && value.vt == VT_UI4)
+            portal |= (value.ulVal & NLM_INTERNET_CONNECTIVITY_WEBHIJACK) != 0;
+        VariantClear(&value);
     }
-}
-
-// The Network List Manager, made anew when the route to the internet changes: some systems'
-// answers otherwise stay what they were when it was made. nullptr where there is none.
-INetworkListManager* NetworkList() {
-    static INetworkListManager* list = nullptr;
-    static DWORD route = 0;
-    static const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    DWORD index = 0;
-    // An address of no host, routed like any on the internet (192.0.2.1).
-    if (GetBestInterface(htonl(0xC0000201), &index) != NO_ERROR) index = 0;
-    if (list && index == route) return list;
-    if (list) list->Release(), list = nullptr;
-    route = index;
-    if (com)
-        CoCreateInstance(CLSID_NetworkListManager, nullptr, CLSCTX_ALL, IID_INetworkListManager,
-                         reinterpret_cast<void**>(&list));
-    return list;
+    bag->Release();
+    return portal;
 }
 
 std::string NetworkName(INetworkConnection* connection) {
@@ -140,14 +136,14 @@ std::string NetworkName(INetworkConnection* connection) {
     return text;
 }
 
-// The networks connected now, with whether Windows counts each as metered.
-void AddNetworks(std::vector<SeenConnection>& seen, INetworkListManager* list) {
+// The networks connected now, with whether Windows counts each as metered; and whether one is
+// behind a captive portal.
+bool AddNetworks(std::vector<SeenConnection>& seen, INetworkListManager* list) {
     IEnumNetworkConnections* connections = nullptr;
-    if (!list || FAILED(list->GetNetworkConnections(&connections)) || !connections) return;
+    bool portal = false;
+    if (!list || FAILED(list->GetNetworkConnections(&connections)) || !connections) return false;
     INetworkConnection* c = nullptr;
     for (ULONG got = 0; connections->Next(1, &c, &got) == S_OK && got == 1; c->Release()) {
-        VARIANT_BOOL connected = VARIANT_FALSE;
-        c->get_IsConnected(&connected);
         DWORD cost = 0;
         INetworkConnectionCost* costs = nullptr;
         if (SUCCEEDED(
@@ -156,10 +152,13 @@ void AddNetworks(std::vector<SeenConnection>& seen, INetworkListManager* list) {
             costs->GetCost(&cost);
             costs->Release();
         }
-        seen.push_back({ConnectionSource::kNetwork, NetworkName(c), connected != VARIANT_FALSE,
+        const bool connected = FirstConnected(c);
+        portal |= connected && BehindCaptivePortal(c);
+        seen.push_back({ConnectionSource::kNetwork, NetworkName(c), connected,
                         (cost & (NLM_CONNECTION_COST_FIXED | NLM_CONNECTION_COST_VARIABLE)) != 0});
     }
     connections->Release();
+    return portal;
 }
 
 // Every network Windows knows, connected or not, for the menu: the hotspot used last week too.
@@ -178,9 +177,92 @@ void AddKnownNetworks(std::vector<SeenConnection>& seen, INetworkListManager* li
     networks->Release();
 }
 
-}  // namespace
+// What the probe keeps from one call to the next, on the worker's thread.
+class WindowsProbe {
+  public:
+    Sighting Ask(const ProbeQuestion& question);
 
-Sighting ProbeConnections(const ProbeQuestion& question) {
+  private:
+    void AddAdapter(std::vector<SeenConnection>& seen, const CountChoice& choice);
+    INetworkListManager* NetworkList();
+    void AskInternet(Sighting& seen);
+
+    NET_LUID luid_ = {};
+    std::string found_;  // the GUID or name luid_ was found by
+    INetworkListManager* list_ = nullptr;
+    DWORD route_ = 0;
+    bool com_ = false, comTried_ = false;
+};
+
+// The chosen adapter, found once by its GUID (by its name where no adapter has that GUID) and then
+// asked alone: a tenth of the cost of listing them all.
+void WindowsProbe::AddAdapter(std::vector<SeenConnection>& seen, const CountChoice& choice) {
+    GUID guid;
+    const bool hasGuid =
+        !choice.id.empty() && SUCCEEDED(CLSIDFromString(Wide(choice.id).c_str(), &guid));
+    for (const bool byGuid : {true, false}) {
+        const std::string& key = byGuid ? choice.id : choice.name;
+        // Gone or renamed since it was found: found again.
+        for (int attempt = 0; attempt < 2 && (hasGuid || !byGuid); ++attempt) {
+            if (found_ != key || attempt == 1) {
+                found_.clear();
+                if ((byGuid ? ConvertInterfaceGuidToLuid(&guid, &luid_)
+                            : ConvertInterfaceAliasToLuid(Wide(key).c_str(), &luid_)) != NO_ERROR)
+                    break;
+                found_ = key;
+            }
+            MIB_IF_ROW2 row = {};
+            row.InterfaceLuid = luid_;
+            if (GetIfEntry2(&row) == NO_ERROR &&
+                (byGuid ? GuidText(row.InterfaceGuid) : Utf8(row.Alias)) == key) {
+                seen.push_back({ConnectionSource::kAdapter, Utf8(row.Alias),
+                                row.OperStatus == IfOperStatusUp, false,
+                                GuidText(row.InterfaceGuid)});
+                return;
+            }
+        }
+    }
+}
+
+// The Network List Manager, made anew when the route to the internet changes: some systems'
+// answers otherwise stay what they were when it was made. nullptr where there is none.
+INetworkListManager* WindowsProbe::NetworkList() {
+    if (!comTried_) com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    comTried_ = true;
+    DWORD index = 0;
+    // An address of no host, routed like any on the internet (192.0.2.1).
+    if (GetBestInterface(htonl(0xC0000201), &index) != NO_ERROR) index = 0;
+    if (list_ && index == route_) return list_;
+    if (list_) list_->Release(), list_ = nullptr;
+    route_ = index;
+    if (com_)
+        CoCreateInstance(CLSID_NetworkListManager, nullptr, CLSCTX_ALL, IID_INetworkListManager,
+                         reinterpret_cast<void**>(&list_));
+    return list_;
+}
+
+// Whether Windows says the internet is reachable; where it cannot say, or is connected but unsure
+// (its own check off or blocked), the adapters up with a default gateway, and whether a captive
+// portal holds the network.
+void WindowsProbe::AskInternet(Sighting& seen) {
+    constexpr DWORD kInternet = NLM_CONNECTIVITY_IPV4_INTERNET | NLM_CONNECTIVITY_IPV6_INTERNET;
+    constexpr DWORD kLocal = NLM_CONNECTIVITY_IPV4_SUBNET | NLM_CONNECTIVITY_IPV4_LOCALNETWORK |
+                             NLM_CONNECTIVITY_IPV6_SUBNET | NLM_CONNECTIVITY_IPV6_LOCALNETWORK;
+    if (INetworkListManager* list = NetworkList()) {
+        NLM_CONNECTIVITY connectivity = NLM_CONNECTIVITY_DISCONNECTED;
+        if (SUCCEEDED(list->GetConnectivity(&connectivity))) {
+            seen.internet = (connectivity & kInternet) != 0;
+            seen.unsure = !*seen.internet && (connectivity & kLocal) != 0;
+        }
+        if (seen.unsure) {
+            std::vector<SeenConnection> networks;
+            seen.captivePortal = AddNetworks(networks, list);
+        }
+    }
+    if (!seen.internet || seen.unsure) AddAdapters(seen.connections, true);
+}
+
+Sighting WindowsProbe::Ask(const ProbeQuestion& question) {
     Sighting seen;
     const CountChoice& choice = question.choice;
     if (question.everything) {
@@ -201,21 +283,22 @@ Sighting ProbeConnections(const ProbeQuestion& question) {
             AddNetworks(seen.connections, NetworkList());
             break;
         case CountedKind::kInternet:
-            if (INetworkListManager* list = NetworkList()) {
-                NLM_CONNECTIVITY connectivity = NLM_CONNECTIVITY_DISCONNECTED;
-                if (SUCCEEDED(list->GetConnectivity(&connectivity)))
-                    seen.internet = (connectivity & (NLM_CONNECTIVITY_IPV4_INTERNET |
-                                                     NLM_CONNECTIVITY_IPV6_INTERNET)) != 0;
-            }
-            if (!seen.internet) AddAdapters(seen.connections, true);
+            AskInternet(seen);
             break;
         case CountedKind::kChosen:
             if (choice.source == ConnectionSource::kRas) AddRasConnections(seen.connections);
-            if (choice.source == ConnectionSource::kAdapter)
-                AddAdapter(seen.connections, choice.name);
+            if (choice.source == ConnectionSource::kAdapter) AddAdapter(seen.connections, choice);
             if (choice.source == ConnectionSource::kNetwork)
                 AddNetworks(seen.connections, NetworkList());
             break;
     }
     return seen;
+}
+
+}  // namespace
+
+ProbeWorker::Probe ConnectionProbe() {
+    return [probe = std::make_shared<WindowsProbe>()](const ProbeQuestion& question) {
+        return probe->Ask(question);
+    };
 }

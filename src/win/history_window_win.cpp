@@ -85,29 +85,8 @@ void SyncRows(HWND list, const std::vector<Row>& rows) {
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(const HistoryPaths& paths, HWND owner)
-    : Form(kLayout, kControls, owner), paths_(paths) {}
-
-void HistoryWindow::Open() {
-    read_ = {};
-    try {
-        const HistoryRead read = LoadHistory(paths_.history);
-        for (const SessionRecord& s : read.sessions) read_.Add(s);
-        status_ = "Kept in \"" + paths_.history + "\".";
-        if (read.skippedLines > 0)
-            status_ += " " + std::to_string(read.skippedLines) +
-                       (read.skippedLines == 1 ? " line" : " lines") +
-                       " of it could not be read and " + (read.skippedLines == 1 ? "was" : "were") +
-                       " left out.";
-    } catch (const AppError& e) {
-        status_ = e.what();
-    }
-    Show();
-}
-
-void HistoryWindow::AddSession(const SessionRecord& session) {
-    read_.Add(session);
-}
+HistoryWindow::HistoryWindow(const UsageTable& table, HWND owner)
+    : Form(kLayout, kControls, owner), table_(table) {}
 
 void HistoryWindow::OnLoad() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
@@ -125,7 +104,7 @@ void HistoryWindow::OnLoad() {
 
 void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const LocalTime& now) {
     if (!IsVisible()) return;
-    shown_ = read_;
+    shown_ = table_;
     if (current) {
         SessionRecord sofar = *current;
         sofar.end = now;
@@ -161,7 +140,8 @@ void HistoryWindow::OnExport() {
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrDefExt = L"csv";
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    // A folder left current could not be removed while the timer runs: a USB stick exported to.
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     try {
         if (!GetSaveFileNameW(&dialog)) {
             const DWORD error = CommDlgExtendedError();

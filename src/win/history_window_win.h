@@ -3,24 +3,24 @@
 #include <string>
 
 #include "core/history.h"
-#include "store/history_file.h"
 #include "win/form_win.h"
 
-// Online time per day and per month from the history file, with the session in progress: a bar
-// chart of the last 31 days above a table of days and one of months. Resizable; Esc closes it.
+// Online time per day and per month from the program's table of the history, with the session in
+// progress: a bar chart of the last 31 days above a table of days and one of months. Resizable;
+// Esc closes it.
 class HistoryWindow : public Form {
   public:
     enum : int { kExport = 111, kDays = 161, kMonths, kStatus };
     static constexpr int kChartDays = 31;
 
-    HistoryWindow(const HistoryPaths& paths, HWND owner);
-    // Reads the file when the window opens; a session that ended goes into what was read.
-    void Open();
-    void AddSession(const SessionRecord& session);
+    HistoryWindow(const UsageTable& table, HWND owner);
+    // Where the history is kept, or why it could not be read.
+    void NoteFile(const std::string& text) { status_ = text; }
     // Why the history is not written yet (the sessions waiting to be written), said after the
     // status line from the next refresh on; "" once they are written clears it.
     void NoteProblem(const std::string& text) { problem_ = text; }
-    // The allowance's line over the file's ("" without one); a daily one is drawn on the chart.
+    // Lines over the file's: what stops the count, the allowance ("" without either); a daily
+    // allowance is drawn on the chart.
     void ShowAllowance(const std::string& text, int64_t dailySeconds) {
         allowance_ = text;
         dailyAllowance_ = dailySeconds;
@@ -39,8 +39,7 @@ class HistoryWindow : public Form {
     void PaintChart(HDC dc);
     void OnExport();
 
-    const HistoryPaths& paths_;
-    UsageTable read_;
+    const UsageTable& table_;
     std::string status_, problem_, statusShown_, allowance_;
     int64_t dailyAllowance_ = 0;
     UsageTable shown_;

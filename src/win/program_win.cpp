@@ -60,7 +60,10 @@ struct ProgramWindows {
     AllowanceDialog allowance;
 };
 
-Program::Program() : probe_(ProbeConnections, std::chrono::milliseconds(40)) {}
+// The list of every connection, for the Counting menu: whatever is chosen.
+const ProbeQuestion kListQuestion{{}, true};
+
+Program::Program() : probe_(ConnectionProbe(), std::chrono::milliseconds(40)) {}
 Program::~Program() = default;
 
 int Program::Run(HINSTANCE instance) {
@@ -110,7 +113,7 @@ bool Program::CreateMainWindows(HINSTANCE instance) {
         ConfigDialog(state_, paths_.settings, mainWindow_), AdjustDialog(state_, mainWindow_),
         ClearDialog(
             state_, [this](const LogRecord& record) { SaveLogNow(record); }, mainWindow_),
-        AboutBox(mainWindow_), HistoryWindow(historyPaths_, mainWindow_),
+        AboutBox(mainWindow_), HistoryWindow(usage_, mainWindow_),
         AllowanceDialog(
             more_, [this] { SaveMoreOptions(); }, mainWindow_)});
     return true;
@@ -132,12 +135,13 @@ bool Program::OnStart() {
     historyPaths_ = ResolveHistoryPaths();
     history_.Recover();
     ShowHistoryProblem();
+    LoadHistoryTable();
     try {
         more_ = LoadMoreOptions(historyPaths_.options);
-        for (const SessionRecord& s : LoadHistory(historyPaths_.history).sessions) usage_.Add(s);
     } catch (const AppError& e) {
         windows_->history.NoteProblem(e.what());
     }
+    probe_.Ask(kListQuestion, std::chrono::milliseconds(0));  // for the menu's first opening
     engine_ = std::make_unique<TickEngine>(state_, clock_, static_cast<TickHost&>(*this));
     SetTimer(mainWindow_, kTickTimer, kTickIntervalMs, nullptr);
     // After an update the Restart Manager closed it for, not after a crash or a hang.
@@ -169,15 +173,17 @@ void Program::OnShutDown() {
 void Program::OnTick() {
     // At logon the shell may not have taken the icon yet.
     if (!trayIcon_->IsShown()) trayIcon_->Add();
-    // Sessions that could not be appended are tried again about once a minute.
-    if (history_.Waiting() > 0 && ++ticksSinceHistoryTry_ >= 65) {
+    // Sessions that could not be appended, or a history that could not be read, are tried again
+    // about once a minute.
+    if ((!history_.Waiting().empty() || !usageRead_) && ++ticksSinceHistoryTry_ >= 65) {
         ticksSinceHistoryTry_ = 0;
         history_.Flush();
         ShowHistoryProblem();
+        if (!usageRead_) LoadHistoryTable();
     }
     try {
         engine_->OnTick();
-        ShowAllowance();
+        ShowStatus();
         windows_->history.Refresh(engine_->CurrentSession(), clock_.Now());
     } catch (const AppError& e) {
         // Stop the clock first: the report's own message loop would tick again.
@@ -203,40 +209,33 @@ void Program::RecordSession(const SessionRecord& session) {
     usage_.Add(session);
     history_.Record(session);
     ShowHistoryProblem();
-    windows_->history.AddSession(session);
 }
 
-void Program::ShowAllowance() {
-    const Allowance& allowance = more_.allowance;
-    if (allowance.period == AllowancePeriod::kOff || allowance.seconds <= 0) {
-        trayIcon_->ShowPlain();
-        windows_->history.ShowAllowance("", 0);
-        return;
+void Program::LoadHistoryTable() {
+    try {
+        const HistoryRead read = LoadHistory(historyPaths_.history);
+        usage_ = {};
+        for (const SessionRecord& s : read.sessions) usage_.Add(s);
+        for (const SessionRecord& s : history_.Waiting()) usage_.Add(s);
+        windows_->history.NoteFile(HistoryFileText(historyPaths_.history, read.skippedLines));
+        usageRead_ = true;
+    } catch (const AppError& e) {
+        windows_->history.NoteFile(e.what());
     }
-    const LocalTime now = clock_.Now();
-    UsageTable current;  // the session in progress, split at midnight like the others
-    if (const auto& session = engine_->CurrentSession())
-        current.Add({session->start, now, session->seconds, session->connection});
-    const Period period = PeriodOf(allowance, now.date);
-    const int64_t used = UsedIn(usage_, period, now.date) + UsedIn(current, period, now.date);
-    const int64_t today =
-        usage_.DailySeconds(now.date, 1)[0] + current.DailySeconds(now.date, 1)[0];
-    const std::string line = AllowanceLine(allowance, used, today);
-    trayIcon_->ShowShare(static_cast<int>(std::min<int64_t>(used * 100 / allowance.seconds, 100)),
-                         allowance.warnPercent, line);
-    windows_->history.ShowAllowance(
-        line + "; " +
-            AllowanceForecast(allowance, used, period, now.date,
-                              now.hour * 3600 + now.minute * 60 + now.second),
-        allowance.period == AllowancePeriod::kDay ? allowance.seconds : 0);
-    const auto before = more_.lastWarning;
-    const auto due = WarningDue(allowance, used, period, more_.lastWarning);
-    if (due)
-        trayIcon_->Notify((*due >= 100
-                               ? std::string("The allowance is used up.")
-                               : "You have used " + std::to_string(*due) + " % of the allowance.") +
-                          "\n" + line);
-    if (more_.lastWarning == before) return;
+}
+
+void Program::ShowStatus() {
+    const AllowanceView view = ViewAllowance(more_.allowance, usage_, engine_->CurrentSession(),
+                                             clock_.Now(), more_.lastWarning);
+    const std::string& notAnswering = engine_->NotAnswering();
+    trayIcon_->Show(view.percent, more_.allowance.warnPercent,
+                    StatusLines(notAnswering, view.line));
+    windows_->history.ShowAllowance(StatusLines(notAnswering, view.details), view.dailyLimit);
+    // Given once shown: a warning the shell did not take is given again at the next tick.
+    if ((!view.warning.empty() && !trayIcon_->Notify(view.warning)) ||
+        view.lastWarning == more_.lastWarning)
+        return;
+    more_.lastWarning = view.lastWarning;
     try {  // so that a restart does not warn again
         SaveMoreOptions();
     } catch (const AppError& e) {
@@ -253,7 +252,8 @@ void Program::ShowHistoryProblem() {
 }
 
 void Program::OpenHistory() {
-    windows_->history.Open();
+    LoadHistoryTable();  // and what another program changed in the file
+    windows_->history.Show();
     windows_->history.Refresh(engine_ ? engine_->CurrentSession() : std::nullopt, clock_.Now());
 }
 
@@ -262,8 +262,10 @@ void Program::SaveLogNow(const LogRecord& record) {
     if (engine_) engine_->NoteLogSaved(record);
 }
 
-std::optional<std::string> Program::CountedConnection() {
-    return ::CountedConnection(more_.counted, probe_.Ask({more_.counted, false}));
+LinkAnswer Program::AskConnection() {
+    const ProbeAnswer answer = probe_.Ask({more_.counted, false});
+    return {answer.fresh, CountedConnection(more_.counted, answer.seen),
+            std::string(AskedOf(more_.counted))};
 }
 
 void Program::ShowCounts(std::string_view session, std::string_view total) {
@@ -338,14 +340,15 @@ void Program::OpenTrayMenu() {
 }
 
 HMENU Program::CountMenu() {
-    countItems_ =
-        ::CountMenu(more_.counted, probe_.Ask({more_.counted, true}).connections, adaptersUp_);
+    // Asked before the menu is shown: a list that takes longer shows what is known, and says so.
+    const ProbeAnswer list = probe_.Ask(kListQuestion, std::chrono::milliseconds(500));
+    countItems_ = ::CountMenu(more_.counted, list.seen.connections, adaptersUp_, list.fresh);
     HMENU menu = CreatePopupMenu();
     const auto last = static_cast<UINT>(kMenuCountFirst + countItems_.size() - 1);
     for (UINT id = kMenuCountFirst; id <= last; ++id) {
         if (id == kMenuCountFirst + 3) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         const CountMenuItem& item = countItems_[id - kMenuCountFirst];
-        AppendMenuW(menu, MF_STRING, id, Wide(item.text).c_str());
+        AppendMenuW(menu, MF_STRING | (item.enabled ? 0 : MF_GRAYED), id, Wide(item.text).c_str());
         // One choice of several: a dot.
         if (item.checked) CheckMenuRadioItem(menu, kMenuCountFirst, last, id, MF_BYCOMMAND);
     }

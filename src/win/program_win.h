@@ -41,15 +41,18 @@ class Program : private TickHost {
     // Writes the time log file now and lets the tick engine know; throws AppError.
     void SaveLogNow(const LogRecord& record);
     void OpenHistory();
+    // The history's table: the file and the sessions waiting for it.
+    void LoadHistoryTable();
     // Says in the History window what the last write of the history left undone.
     void ShowHistoryProblem();
-    // The allowance's share on the icon, its tip, its warnings and its line in the History window.
-    void ShowAllowance();
+    // The allowance's share on the icon, its tip, its warnings and its line in the History window,
+    // with what stops the count.
+    void ShowStatus();
     // Throws AppError naming the file.
     void SaveMoreOptions();
 
     // TickHost
-    std::optional<std::string> CountedConnection() override;
+    LinkAnswer AskConnection() override;
     void ShowCounts(std::string_view session, std::string_view total) override;
     void ShowAlert() override;
     bool SaveLog(const LogRecord& record) override;
@@ -68,6 +71,7 @@ class Program : private TickHost {
     std::vector<CountMenuItem> countItems_;
     // The history's online time per day, without the session in progress.
     UsageTable usage_;
+    bool usageRead_ = false;
     WindowsClock clock_;
     std::unique_ptr<TickEngine> engine_;
     TrayClicks trayClicks_;

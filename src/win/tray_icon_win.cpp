@@ -81,26 +81,21 @@ bool TrayIcon::Modify(UINT flags, HICON icon, const std::wstring& tip, const std
     return Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
-void TrayIcon::ShowShare(int percent, int warnPercent, const std::string& line) {
+void TrayIcon::Show(int percent, int warnPercent, const std::string& lines) {
     if (percent != shownShare_) {
-        HICON icon = IconWithShare(icon_, percent, warnPercent);
-        if (!icon || !Modify(NIF_ICON, icon, L"", L"")) return DestroyIcon(icon), void();
+        HICON icon = percent < 0 ? icon_ : IconWithShare(icon_, percent, warnPercent);
+        const bool shown = icon && Modify(NIF_ICON, icon, L"", L"");
+        if (icon != icon_ && !shown) DestroyIcon(icon);
+        if (!shown) return;
         if (shareIcon_) DestroyIcon(shareIcon_);
-        shareIcon_ = icon, shownShare_ = percent;
+        shareIcon_ = icon == icon_ ? nullptr : icon, shownShare_ = percent;
     }
-    if (line != shownLine_ &&
-        Modify(NIF_TIP, nullptr, Wide(std::string(kProgramTitle) + "\n" + line), L""))
-        shownLine_ = line;
+    const std::string tip = std::string(kProgramTitle) + (lines.empty() ? "" : "\n") + lines;
+    if (tip != shownTip_ && Modify(NIF_TIP, nullptr, Wide(tip), L"")) shownTip_ = tip;
 }
 
-void TrayIcon::ShowPlain() {
-    if (shownShare_ < 0) return;
-    if (Modify(NIF_ICON | NIF_TIP, icon_, Wide(kProgramTitle), L""))
-        shownShare_ = -1, shownLine_.clear();
-}
-
-void TrayIcon::Notify(const std::string& text) {
-    Modify(NIF_INFO, nullptr, L"", Wide(text));
+bool TrayIcon::Notify(const std::string& text) {
+    return Modify(NIF_INFO, nullptr, L"", Wide(text));
 }
 
 bool TrayIcon::Add() {
@@ -113,7 +108,7 @@ bool TrayIcon::Add() {
     // An icon that is already there (an add that timed out but went through) is changed in place.
     shown_ = Shell_NotifyIconA(NIM_ADD, &data) || Shell_NotifyIconA(NIM_MODIFY, &data);
     shownShare_ = -1;  // as added: the plain icon
-    shownLine_.clear();
+    shownTip_ = kProgramTitle;
     return shown_;
 }
 

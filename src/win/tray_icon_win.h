@@ -21,13 +21,12 @@ class TrayIcon {
     bool IsShown() const { return shown_; }
     // The shell lost its icons when it restarted.
     void Forget() { shown_ = false; }
-    // With an allowance: the share used drawn on the icon, and a line of the tip under the
-    // program's name; only what changed is sent to the shell.
-    void ShowShare(int percent, int warnPercent, const std::string& line);
-    // Without one: the icon and the tip of before.
-    void ShowPlain();
-    // A notification from the icon, which Windows 10 and 11 show as a toast.
-    void Notify(const std::string& text);
+    // The share used drawn on the icon (none below 0), and lines of the tip under the program's
+    // name; only what changed is sent to the shell.
+    void Show(int percent, int warnPercent, const std::string& lines);
+    // A notification from the icon, which Windows 10 and 11 show as a toast; false when the
+    // shell did not take it (no icon yet at logon, Explorer restarting).
+    bool Notify(const std::string& text);
 
   private:
     bool Modify(UINT flags, HICON icon, const std::wstring& tip, const std::wstring& info);
@@ -36,6 +35,6 @@ class TrayIcon {
     HICON icon_;
     bool shown_ = false;
     int shownShare_ = -1;  // -1: the plain icon
-    std::string shownLine_;
+    std::string shownTip_;
     HICON shareIcon_ = nullptr;
 };

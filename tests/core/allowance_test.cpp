@@ -95,14 +95,14 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
     // The bytes; the options they hold, as written.
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {lows + "count=only\ncount-source=adapter\ncount-name=Caf\xc3\xa9, \"5G\"\n", "allowance=off\r\nallowance-seconds=0\r\nweek-starts=1\r\nmonth-starts=1\r\n"
-         "warn-percent=1\r\ncount=only\r\ncount-source=adapter\r\ncount-name=Caf\xc3\xa9, \"5G\"\r\nlast-warning=2026-01-05,0\r\n"},
+        {lows + "count=only\ncount-id={G}\ncount-source=adapter\ncount-name=Caf\xc3\xa9, \"5G\"\n", "allowance=off\r\nallowance-seconds=0\r\nweek-starts=1\r\nmonth-starts=1\r\n"
+         "warn-percent=1\r\ncount=only\r\ncount-source=adapter\r\ncount-name=Caf\xc3\xa9, \"5G\"\r\ncount-id={G}\r\nlast-warning=2026-01-05,0\r\n"},
         {highs + "count=metered\ncount-name=x\n", "allowance=off\r\nallowance-seconds=2678400\r\nweek-starts=7\r\nmonth-starts=31\r\nwarn-percent=99\r\ncount=metered\r\nlast-warning=2026-01-05,100\r\n"},
         {"allowance=week\r\nallowance-seconds=144000\r\nfoo=bar\r\n; x\nweek-starts=1\nlast-warning=2026-12-14,80\r\nbare\ncount=internet",
          "allowance=week\r\nallowance-seconds=144000\r\nweek-starts=1\r\nmonth-starts=1\r\nwarn-percent=80\r\ncount=internet\r\nlast-warning=2026-12-14,80\r\nfoo=bar\r\n; x\r\nbare\r\n"},
         {"allowance=weekly\r\nweek-starts=3x\r\nmonth-starts= 3\r\nlast-warning=2026-02-29,80\r\nlast-warning=2026-01-05\r\ncount=only\r\ncount-source=ras",
          "allowance=off\r\nallowance-seconds=0\r\nweek-starts=2\r\nmonth-starts=1\r\nwarn-percent=80\r\ncount=dial-up\r\n"},
-        {"count=only\ncount-source=network\ncount-name=Home\ncount=Only", "allowance=off\r\nallowance-seconds=0\r\nweek-starts=2\r\nmonth-starts=1\r\n"
+        {"count=only\ncount-source=network\ncount-name=Home\ncount-id={G}\ncount=Only", "allowance=off\r\nallowance-seconds=0\r\nweek-starts=2\r\nmonth-starts=1\r\n"
          "warn-percent=80\r\ncount=only\r\ncount-source=network\r\ncount-name=Home\r\n"}};  // clang-format on
     const auto again = [](const std::string& b) { return FormatMoreOptions(ParseMoreOptions(b)); };
     for (const auto& [bytes, written] : cases)
@@ -111,18 +111,74 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
               "");  // checked in the menu
 }
 
-// A bar over the icon's foot (a quarter, four rows at least), outlined, filled by share and range.
+// What the icon, its tip and the History window show: the history with the session in progress
+// (its part of today only), a warning once a share is reached, saying the share really used.
+TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
+    UsageTable history;
+    history.Add({*ParseLocalTime("2026-12-06T10:00:00+01:00"),
+                 *ParseLocalTime("2026-12-06T11:00:00+01:00"), 3600, ""});
+    const SessionRecord current{*ParseLocalTime("2026-12-06T23:00:00+01:00"), {}, 7200, "Cell"};
+    const LocalTime now = *ParseLocalTime("2026-12-07T01:00:00+01:00");
+    const std::optional<AllowanceWarning> warned = AllowanceWarning{{2026, 12, 7}, 80};
+    const auto Text = [](const std::optional<AllowanceWarning>& w) {
+        const std::string line = FormatMoreOptions({{}, w, {}, ""});
+        return line.substr(line.find("last-warning=") + 13, line.size() - line.find("last-") - 15);
+    };
+    // The allowance, the session in progress, the last warning; what is shown.
+    const std::tuple<Allowance, std::optional<SessionRecord>, std::optional<AllowanceWarning>,
+                     std::string>
+        cases[] = {
+            {{kDay, 3600},
+             current,
+             {},
+             "100 Today: 1:00 of 1:00 (100 %) 3600 The allowance is used up.|2026-12-07,100"},
+            {{kDay, 4000},
+             current,
+             {},
+             "90 Today: 1:00 of 1:06 (90 %) 4000 You have used 90 % of the "
+             "allowance.|2026-12-07,80"},
+            {{kDay, 4000}, current, warned, "90 Today: 1:00 of 1:06 (90 %) 4000 |2026-12-07,80"},
+            {{kWeek, 36000, 1},
+             {},
+             {},
+             "10 This week: 1:00 of 10:00 (10 %) - today 0:00 0 |2026-12-06,0"},
+            {{kOff, 36000}, current, warned, "-1  0 |2026-12-07,80"}};
+    for (const auto& [allowance, session, last, shown] : cases) {
+        const AllowanceView v = ViewAllowance(allowance, history, session, now, last);
+        const std::string warning = v.warning.substr(0, v.warning.find('\n'));
+        EXPECT_EQ(std::to_string(v.percent) + " " + v.line + " " + std::to_string(v.dailyLimit) +
+                      " " + warning + "|" + Text(v.lastWarning),
+                  shown);
+    }
+    const AllowanceView week = ViewAllowance({kWeek, 36000, 1}, history, {}, now, {});
+    EXPECT_EQ(week.details, week.line + "; 1:30 a day left");
+    EXPECT_EQ(StatusLines("RAS", week.line) + "|" + StatusLines("RAS", "") + "|" +
+                  StatusLines("", week.line),
+              "Not counting: Windows is not answering (RAS)\n" + week.line +
+                  "|Not counting: Windows is not answering (RAS)|" + week.line);
+}
+
+// A bar over the icon's foot (a quarter, four rows at least, all of a smaller one), outlined,
+// filled by share and range; nothing drawn outside the icon.
 TEST(Allowance, ShareBarDrawnOverTheIconsFoot) {
-    // clang-format off
-    const std::map<uint32_t, char> names = {{7, '.'}, {0xFF000000, 'K'}, {0xFFFFFFFF, 'W'}, {0xFF0078D7, 'B'}, {0xFFFFAA00, 'A'}, {0xFFDC0000, 'R'}};
+    const std::map<uint32_t, char> names = {{7, '.'},          {0xFF000000, 'K'},
+                                            {0xFFFFFFFF, 'W'}, {0xFF0078D7, 'B'},
+                                            {0xFFFFAA00, 'A'}, {0xFFDC0000, 'R'}};
     const auto name = [&](uint32_t pixel) { return names.contains(pixel) ? names.at(pixel) : '?'; };
-    for (const auto& [height, top, percent, row] : {std::tuple{8, 4, -5, "KWWWWWWWWK"}, {16, 12, 79, "KBBBBBBWWK"}, {40, 30, 80, "KAAAAAAWWK"},
-         {40, 30, 99, "KAAAAAAAWK"}, {16, 12, 100, "KRRRRRRRRK"}, {16, 12, 150, "KRRRRRRRRK"}}) {                                     // clang-format on
-        std::vector<uint32_t> icon(static_cast<size_t>(10 * height + 1), 7);  // and one past it
-        DrawShareBar(icon.data(), 10, height, percent, 80);
-        std::string seen(1, name(icon.back()));
-        for (int y : {top - 1, top, top + 1, height - 1})
-            for (int x = 0; x < 10; ++x) seen += name(icon[static_cast<size_t>(y * 10 + x)]);
-        EXPECT_EQ(seen, "..........." + std::string(10, 'K') + row + "KKKKKKKKKK") << percent;
+    for (const auto& [height, top, percent, row] : {std::tuple{8, 4, -5, "KWWWWWWWWK"},
+                                                    {16, 12, 79, "KBBBBBBWWK"},
+                                                    {40, 30, 80, "KAAAAAAWWK"},
+                                                    {40, 30, 99, "KAAAAAAAWK"},
+                                                    {16, 12, 100, "KRRRRRRRRK"},
+                                                    {16, 12, 150, "KRRRRRRRRK"},
+                                                    {3, 0, 0, "KWWWWWWWWK"}}) {
+        std::vector<uint32_t> icon(static_cast<size_t>(10 * height + 20),
+                                   7);  // and a row either side
+        DrawShareBar(icon.data() + 10, 10, height, percent, 80);
+        std::string seen;
+        for (int y : {top - 1, top, top + 1, height - 1, height})
+            for (int x = 0; x < 10; ++x) seen += name(icon[static_cast<size_t>((y + 1) * 10 + x)]);
+        EXPECT_EQ(seen, ".........." + std::string(10, 'K') + row + "KKKKKKKKKK..........")
+            << height << " " << percent;
     }
 }

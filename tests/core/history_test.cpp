@@ -58,50 +58,59 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
               "A 0:00:10, B 0:00:10");  // a tie: by name
 }
 
-// A session not appended waits, through a crash, to be appended once; a stale one adds nothing.
+// A session not appended waits, through a crash, to be appended once, two of the same start too;
+// one appended before the crash, or cut off as it was appended, adds nothing, and neither does
+// what a session in progress kept when its end is in.
 TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     const HistoryPaths files{(dir / "history.csv").string(), (dir / "session.csv").string(), ""};
-    struct HeldOps : FileOps {
-        bool held = false, full = false, removeFails = false;  // appends, writes, removals fail
+    struct FaultyOps : FileOps {
+        bool held = false, cut = false, full = false, removeFails = false;
         std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
             if ((held && mode[0] == 'a') || (full && mode[0] == 'w'))
                 return reason = mode[0] == 'a' ? "another program has it open" : "the disk is full",
                        nullptr;
             return FileOps::Open(p, mode, reason);
         }
+        bool WriteAll(std::FILE* f, std::string_view bytes) override {
+            return FileOps::WriteAll(f, bytes.substr(0, cut ? 60 : bytes.size())) && !cut;
+        }
         void Remove(const std::string& p) override {
             if (!removeFails) FileOps::Remove(p);
         }
     } ops;
-    const auto at = [d = CalendarDate{2026, 12, 7}](int m) {
-        return SessionRecord{{d, 10, m, 0, 60}, {d, 10, m, 20, 60}, 20, "Wi-Fi, \"5G\""};
+    const auto at = [d = CalendarDate{2026, 12, 7}](int m, int s = 20) {
+        return SessionRecord{{d, 10, m, 0, 60}, {d, 10, m, s, 60}, s, "Wi-Fi, \"5G\""};
     };
     HistoryRecorder recorder(files, ops);
-    recorder.Record(at(0));
-    std::ofstream(files.history, std::ios::app | std::ios::binary) << "2026-12-07T1";  // cut off
+    recorder.Recover(), recorder.Record(at(0, 0)), recorder.Record(at(0));  // in the same second
+    const std::string before = std::to_string(Read(files.history).size());
+    ops.cut = true, recorder.Record(at(1)), ops.cut = false;
     ops.held = true, recorder.Checkpoint(at(5)), recorder.Record(at(5));
-    EXPECT_EQ(Read(files.session), FormatSessionLine(at(5)) + "\r\n");
-    const std::string waits = "1 session waits to be added to it: The history file \"" +
+    EXPECT_EQ(Read(files.session), FormatSessionLine(at(1)) + "\r\n" + FormatSessionLine(at(5)) +
+                                       "\r\nhistory-bytes=" + before + "\r\n");
+    const std::string waits = " sessions wait to be added to it: The history file \"" +
                               files.history +
                               "\" could not be written: another program has it open. The timer "
                               "adds them as soon as the file can be written.";
     ops.full = true, recorder.Checkpoint(at(9));
-    EXPECT_EQ(recorder.Problem(), waits + " The history file \"" + files.session +
+    EXPECT_EQ(recorder.Problem(), "2" + waits + " The history file \"" + files.session +
                                       "\" could not be written: the disk is full" + kAdvice);
     ops.full = false, recorder.Checkpoint(at(9));
-    EXPECT_EQ(recorder.Problem(), waits);
+    EXPECT_EQ(recorder.Problem(), "2" + waits);
     HistoryRecorder afterCrash(files, ops);
     afterCrash.Recover();
-    EXPECT_EQ(afterCrash.Problem().substr(0, 16), "2 sessions wait ");
-    ops.held = false, ops.removeFails = true;
-    EXPECT_TRUE(afterCrash.Flush() && afterCrash.Problem().empty() && fs::exists(files.session));
+    EXPECT_EQ(afterCrash.Problem(), "3" + waits);
+    ops.held = false, ops.removeFails = true;  // and its file stays, as at a crash
+    EXPECT_TRUE(afterCrash.Flush());
+    EXPECT_EQ(afterCrash.Problem(), "");
+    afterCrash.Checkpoint(at(20)), ops.full = true, afterCrash.Record(at(20, 50));
     const auto openFiles = OpenFiles();
     HistoryRecorder(files).Recover();
     EXPECT_EQ(OpenFiles(), openFiles);
     const HistoryRead read = LoadHistory(files.history);
-    EXPECT_EQ(read.sessions, std::vector({at(0), at(5), at(9)}));
-    EXPECT_EQ(read.skippedLines + fs::exists(files.session), 1);
-    fs::create_directory(files.session);  // what waits cannot be read
+    EXPECT_EQ(read.sessions, std::vector({at(0, 0), at(0), at(1), at(5), at(9), at(20, 50)}));
+    EXPECT_EQ(std::pair(read.skippedLines, fs::exists(files.session)), std::pair(0, false));
+    fs::remove(files.session), fs::create_directory(files.session);  // what waits cannot be read
     HistoryRecorder unreadable(files);
     unreadable.Recover();
     EXPECT_EQ(unreadable.Problem().substr(unreadable.Problem().find("could not")),

@@ -20,14 +20,14 @@ class FormsTest : public ::testing::Test {
     AppState state;
     const std::string ini = std::string(std::getenv("TEMP")) + "\\forms-test.ini";
     std::string log = "c:\\no-such-folder\\tavo.dat";  // a folder that is not there
-    HistoryPaths paths{ini + ".csv", ini + ".session", ini + ".options"};
+    UsageTable table;
     StatsWindow stats{nullptr};
     AlertWindow alert{state.options, nullptr};
     ConfigDialog config{state, ini, nullptr};
     AdjustDialog adjust{state, nullptr};
     ClearDialog clear{state, [this](const LogRecord& r) { SaveLogTotal(r, log); }, nullptr};
     AboutBox about{nullptr};
-    HistoryWindow history{paths, nullptr};
+    HistoryWindow history{table, nullptr};
     MoreOptions more;
     int saves = 0;
     AllowanceDialog allowance{more, [this] { ++saves; }, nullptr};
@@ -55,17 +55,20 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     stats.Show(), stats.ShowCounts("00:00:00:01", "100:00:00:00");  // anew before the next tick
     EXPECT_EQ(stats.Text(StatsWindow::kSessionLabel) + stats.Text(StatsWindow::kTotalLabel),
               "00:00:00:01100:00:00:00");
-    // Over midnight, a time zone changed, a clock set back, and a line that cannot be read: the
-    // month's row, and that line alone counted.
-    WriteFileBytes(paths.history,
-                   "2026-12-06T23:00:00+01:00,2026-12-07T01:00:00+01:00,7200\r\n?\r\n"
-                   "2026-11-07T14:00:00+01:00,2026-11-07T08:30:00-05:00,1800\r\n"
-                   "2026-11-08T10:00:00+01:00,2026-11-08T08:30:00+01:00,1800\r\n");
-    history.Open(), history.Refresh({}, {{2026, 12, 7}, 12, 0, 0, 60});
+    // Over midnight, a time zone changed, a clock set back: the month's row.
+    for (const SessionRecord& s :
+         ParseHistory("2026-12-06T23:00:00+01:00,2026-12-07T01:00:00+01:00,7200\r\n"
+                      "2026-11-07T14:00:00+01:00,2026-11-07T08:30:00-05:00,1800\r\n"
+                      "2026-11-08T10:00:00+01:00,2026-11-08T08:30:00+01:00,1800\r\n")
+             .sessions)
+        table.Add(s);
+    history.NoteFile("Kept here."), history.Show(),
+        history.Refresh({}, {{2026, 12, 7}, 12, 0, 0, 60});
     char row[64];
     ListView_GetItemText(history.Item(HistoryWindow::kMonths), 0, 1, row, sizeof row);
-    EXPECT_TRUE(row == std::string("2:00:00") &&
-                Contains(history.Text(HistoryWindow::kStatus), "1 line of it could not be read"));
+    EXPECT_EQ(std::pair(std::string(row), history.Text(HistoryWindow::kStatus)),
+              std::pair(std::string("2:00:00"),
+                        std::string("Connections this month: dial-up 1:00:00\nKept here.")));
     // The row the user chose stays chosen while a session in progress changes the values.
     HWND days = history.Item(HistoryWindow::kDays);
     ListView_SetItemState(days, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

@@ -171,16 +171,17 @@ TEST_F(NetworkTest, ProbesSeeRasTheAdaptersAndTheRoute) {
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
     Ip("link set cell0 up"), Ip("route replace default via 10.77.0.1");
     std::string seen;
+    const ProbeWorker::Probe probe = ConnectionProbe();
     // clang-format off
     for (const char* lines : {"", "dialing Office\n", "dialing Office\ndialing Home\nconnected VPN\n", "error 623\n"})
-        WriteFileBytes(ras, lines), seen += CountedConnection({}, ProbeConnections({})).value_or("-");
+        WriteFileBytes(ras, lines), seen += CountedConnection({}, probe({})).value_or("-");
     WriteFileBytes(ras, "entry Office\nconnected VPN\n");
-    for (const SeenConnection& c : ProbeConnections({{}, true}).connections)
+    for (const SeenConnection& c : probe({{}, true}).connections)
         seen += c.name.empty() ? "" : " " + c.name + (c.up ? "+" : "");  // Wine's networks have none
     const CountChoice cell{CountedKind::kChosen, ConnectionSource::kAdapter, "cell0"}, internet{CountedKind::kInternet, {}, ""};
     const auto counted = [&](const char* change) {  // once Wine has seen the change
         if (*change) Ip(change), Sleep(1000);
-        for (const CountChoice& c : {cell, internet}) seen += " " + CountedConnection(c, ProbeConnections({c, false})).value_or("-");
+        for (const CountChoice& c : {cell, internet}) seen += " " + CountedConnection(c, probe({c, false})).value_or("-");
         seen += " |";
     };
     counted(""), counted("route del default"), counted("link set cell0 down"), counted("link set cell0 up");
