@@ -68,7 +68,7 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     ListView_GetItemText(history.Item(HistoryWindow::kMonths), 0, 1, row, sizeof row);
     EXPECT_EQ(std::pair(std::string(row), history.Text(HistoryWindow::kStatus)),
               std::pair(std::string("2:00:00"),
-                        std::string("Connections this month: dial-up 1:00:00\nKept here.")));
+                        std::string("Connections this month: dial-up 2:00:00\nKept here.")));
     // The row the user chose stays chosen while a session in progress changes the values.
     HWND days = history.Item(HistoryWindow::kDays);
     ListView_SetItemState(days, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

@@ -1,6 +1,7 @@
 // rasapi32.dll as the tests script it: the connections and entries listed in "ras-double.txt"
-// beside the program, a line each ("connected NAME", "dialing NAME", "entry NAME"), or "error
-// CODE" for a failing RAS. Wine loads it from beside the program with rasapi32=n.
+// beside the program, a line each ("connected NAME", "dialing NAME", "entry NAME"), "error
+// CODE" for a failing RAS, or "hang" for one that answers only once the line is gone. Wine loads
+// it from beside the program with rasapi32=n.
 #include <windows.h>
 
 #include <ras.h>
@@ -17,10 +18,12 @@ DWORD List(std::string states, Item* items, DWORD* bytes, DWORD* count) {
     std::vector<std::string> lines;
     wchar_t path[MAX_PATH];
     std::wstring file(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    std::ifstream in(
-        std::filesystem::path(file.substr(0, file.rfind(L'\\') + 1) + L"ras-double.txt"));
+    file = file.substr(0, file.rfind(L'\\') + 1) + L"ras-double.txt";
+    std::ifstream in(std::filesystem::path{file});
     for (std::string state, name; in >> state && std::getline(in >> std::ws, name);)
-        if (state == "error")
+        if (state == "hang")
+            return in.close(), Sleep(100), List(states, items, bytes, count);
+        else if (state == "error")
             return std::stoul(name);
         else if (states.find(state) != std::string::npos)
             lines.push_back(state + " " + name);
