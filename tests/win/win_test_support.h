@@ -86,6 +86,9 @@ class TimerProcess {
     HWND Window(const char* cls, const char* caption = nullptr) const {
         return WindowOf(pi_.dwProcessId, cls, caption);
     }
+    HWND Form(const char* caption) const {  // once shown, its controls made
+        return WindowOf(pi_.dwProcessId, kFormClass, caption, true);
+    }
     HWND Main() const { return Window("OnlineTimer.Main"); }
     HWND Tray() const { return FindWindowExA(Main(), nullptr, "OnlineTimer.TrayIcon", nullptr); }
     HWND Stats() const { return Window(kFormClass, "Stats"); }  // once start-up is over
@@ -102,7 +105,7 @@ class TimerProcess {
     void Post(UINT msg, WPARAM wParam = 0) const { PostMessageA(Main(), msg, wParam, 0); }
     void Menu(int id) const { Post(WM_COMMAND, static_cast<WPARAM>(id)); }
     void Click(const char* form, int id) const {
-        SendMessageA(GetDlgItem(Window(kFormClass, form), id), BM_CLICK, 0, 0);
+        SendMessageA(GetDlgItem(Form(form), id), BM_CLICK, 0, 0);
     }
     bool Close() const { return Post(WM_CLOSE), WaitForExit(); }
     std::string Exit(int ms = 10000) const { return Post(WM_CLOSE), Message(ms); }  // its message
