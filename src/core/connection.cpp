@@ -47,6 +47,16 @@ std::optional<std::string> CountedConnection(const CountChoice& choice, const Si
     return std::nullopt;
 }
 
+std::optional<CountChoice> FollowChosen(const CountChoice& choice, const Sighting& seen) {
+    if (choice.kind != CountedKind::kChosen || choice.source != ConnectionSource::kAdapter)
+        return std::nullopt;
+    for (const SeenConnection& c : seen.connections)
+        if (IsChosen(choice, c, seen.connections) && !c.id.empty() &&
+            (c.id != choice.id || c.name != choice.name))
+            return CountChoice{choice.kind, choice.source, c.name, c.id};
+    return std::nullopt;
+}
+
 std::string_view AskedOf(const CountChoice& choice) {
     if (choice.kind == CountedKind::kDialUp) return "RAS";
     if (choice.kind != CountedKind::kChosen) return "the network list";

@@ -48,6 +48,10 @@ inline constexpr std::string_view kMeteredKind = "metered", kInternetKind = "int
 // such connection's name, or the kind where it has none; any internet connection is "internet".
 std::optional<std::string> CountedConnection(const CountChoice& choice, const Sighting& seen);
 
+// The chosen adapter as it is now, where the one counted has another name or GUID than kept: the
+// name it was found by when Windows names it anew, the GUID it has when it was reinstalled.
+std::optional<CountChoice> FollowChosen(const CountChoice& choice, const Sighting& seen);
+
 // What the choice asks of Windows, as the user knows it: "RAS", "the network list".
 std::string_view AskedOf(const CountChoice& choice);
 

@@ -264,8 +264,19 @@ void Program::SaveLogNow(const LogRecord& record) {
 
 LinkAnswer Program::AskConnection() {
     const ProbeAnswer answer = probe_.Ask({more_.counted, false});
-    return {answer.fresh, CountedConnection(more_.counted, answer.seen),
-            std::string(AskedOf(more_.counted))};
+    const LinkAnswer link{answer.fresh, CountedConnection(more_.counted, answer.seen),
+                          std::string(AskedOf(more_.counted))};
+    // Kept as it is now, so that it is found tomorrow by either.
+    if (const auto followed =
+            answer.fresh ? FollowChosen(more_.counted, answer.seen) : std::nullopt) {
+        more_.counted = *followed;
+        try {
+            SaveMoreOptions();
+        } catch (const AppError& e) {
+            windows_->history.NoteProblem(e.what());
+        }
+    }
+    return link;
 }
 
 void Program::ShowCounts(std::string_view session, std::string_view total) {

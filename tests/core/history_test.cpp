@@ -19,14 +19,26 @@ const bool kSkipsFail = [] {
 // Any span reads (the clock or its zone may change in a session); a count the timer can hold.
 TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     const std::string t = "2026-12-07T10:00:00+01:00,", u = t + "2026-12-07T10:20:00+01:00,5,";
-    // clang-format off
-    const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200", "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
-        t + "2026-12-07T08:30:00+01:00,1800", t + "2028-01-11T10:00:01+01:00,0", t + "2026-12-07T10:20:00+01:00,2147483647",
-        u + "Ethernet 2", u + "\"Caf\xc3\xa9, \"\"free\"\"\"", u + "\",\""};  // a connection's name is a CSV field
-    const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1", "garbage", "start,end,seconds",
-        t + "2026-12-07T10:20:00+01:00,2147483648", t + "2026-12-07T10:20:00+01:00,", t + "2026-12-07T10:20:00,5",
-        u + "\"open", u + "a\"b", u + "\"a\"b\"", u + "\"a\"\"", "start,end,seconds,connection", u + "a\rb"};
-    // clang-format on
+    const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200",
+                                "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
+                                t + "2026-12-07T08:30:00+01:00,1800",
+                                t + "2028-01-11T10:00:01+01:00,0",
+                                t + "2026-12-07T10:20:00+01:00,2147483647",
+                                u + "Ethernet 2",
+                                u + "\"Caf\xc3\xa9, \"\"free\"\"\"",
+                                u + "\",\""};  // a connection's name is a CSV field
+    const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1",
+                               "garbage",
+                               "start,end,seconds",
+                               t + "2026-12-07T10:20:00+01:00,2147483648",
+                               t + "2026-12-07T10:20:00+01:00,",
+                               t + "2026-12-07T10:20:00,5",
+                               u + "\"open",
+                               u + "a\"b",
+                               u + "\"a\"b\"",
+                               u + "\"a\"\"",
+                               "start,end,seconds,connection",
+                               u + "a\rb"};
     std::string bytes = "start,end,seconds\r\n";  // the header older versions wrote
     for (const std::string& line : bad) bytes += line + "\n";
     for (const std::string& line : good) bytes += line + "\r\n";
@@ -42,25 +54,32 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
 
 TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     UsageTable table;
-    // clang-format off
-    // Over a month's end, 2:30 counted from the start as the clock was set on; summer time's end; a clock that stood; to midnight.
-    for (const auto& [start, end, seconds, name] : {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell"},
-         {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10, ""}, {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1, ""},
-         {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400, "Home, 5G"}, {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0, "Cell"},
-         {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell"}})
+    // Over a month's end, 2:30 counted from the start as the clock was set on; summer time's end; a
+    // clock that stood; to midnight.
+    for (const auto& [start, end, seconds, name] :
+         {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell"},
+          {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10, ""},
+          {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1, ""},
+          {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400, "Home, 5G"},
+          {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0, "Cell"},
+          {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell"}})
         table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds, name});
     using D = DatedUsage;
-    EXPECT_EQ(table.RecentDays(31), (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
-                                     D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 31}, {3600, 1}}, D{{2026, 10, 25}, {1, 1}}}));
+    EXPECT_EQ(table.RecentDays(31),
+              (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
+                           D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 31}, {3600, 1}},
+                           D{{2026, 10, 25}, {1, 1}}}));
     EXPECT_EQ(table.RecentDays(1).size(), 1u);
     EXPECT_EQ(table.RecentMonths(24),
-              (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}}, D{{2026, 10, 1}, {3601, 2}}}));
+              (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}},
+                           D{{2026, 10, 1}, {3601, 2}}}));
     EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
-    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 12, 1}, {2026, 12, 31})) + " | " + ConnectionsText(table.ByConnection({2026, 10, 25},
-              {2026, 11, 30})) + " | " + ConnectionsText(table.ByConnection({2026, 12, 6}, {2026, 12, 6})),  // none of 0 s
+    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 12, 1}, {2026, 12, 31})) + " | " +
+                  ConnectionsText(table.ByConnection({2026, 10, 25}, {2026, 11, 30})) + " | " +
+                  ConnectionsText(table.ByConnection({2026, 12, 6}, {2026, 12, 6})),  // none of 0 s
               "Home, 5G 4:00:00, Cell 1:30:00, dial-up 0:00:10 | Cell 2:00:00, dial-up 0:00:01 | ");
-    table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(), ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402, ""});
-    // clang-format on
+    table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(),
+               ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402, ""});
     EXPECT_EQ(table.DailySeconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
     EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1}}));
     EXPECT_EQ(DaysAsCsv({{{2026, 12, 5}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}, table),

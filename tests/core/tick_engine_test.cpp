@@ -78,14 +78,18 @@ TEST_F(TickEngineTest, CountsTheTimeThatPassedShowsItAndAlertsAtTheLimit) {
     EXPECT_EQ(state.totalSeconds, 0);
     // Up or down, ticks, milliseconds between them; the total and the labels after them (if any).
     const std::tuple<const char*, int, int64_t, int32_t, std::string> steps[] = {
-        // clang-format off
         {"u", 2, 1, 1, "00:00:00:01 00:00:00:01 1"},  // up again: the carry makes a second
-        {"u", 1000, 925, 926, ""}, {"u", 3, 1500, 930, "00:00:15:30 00:00:15:30 930"},  // 925 s of ticks are 925 s, not 1000
-        {"u", 1, 100, 930, ""}, {"u", 1, 400, 931, ""},  // fractions carried
+        {"u", 1000, 925, 926, ""},
+        {"u", 3, 1500, 930, "00:00:15:30 00:00:15:30 930"},  // 925 s of ticks are 925 s, not 1000
+        {"u", 1, 100, 930, ""},
+        {"u", 1, 400, 931, ""},        // fractions carried
         {"u", 1, 3'600'000, 936, ""},  // a stalled hour counts up to the gap limit
-        {"u", 1, -5000, 936, ""}, {"u", 1000, 0, 936, ""},  // a clock that stands or runs back
+        {"u", 1, -5000, 936, ""},
+        {"u", 1000, 0, 936, ""},                           // a clock that stands or runs back
         {"d", 1, 4000, 938, "00:00:00:00 00:00:15:38 0"},  // down, up: half the interval each
-        {"u", 1, 4000, 940, "00:00:00:02 00:00:15:40 2"}, {"d", 1, 1000, 940, ""}, {"u", 1, 1000, 941, ""}};  // clang-format on
+        {"u", 1, 4000, 940, "00:00:00:02 00:00:15:40 2"},
+        {"d", 1, 1000, 940, ""},
+        {"u", 1, 1000, 941, ""}};
     for (const auto& [up, ticks, stepMs, total, text] : steps) {
         Ticks(up, ticks, stepMs);
         EXPECT_EQ(std::pair(state.totalSeconds, text.empty() ? "" : shown), std::pair(total, text))
@@ -119,14 +123,17 @@ TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay)
     const LocalDay sunday{{2026, 12, 13}, 1}, newYear{{2027, 1, 1}, 6}, feb1{{2027, 2, 1}, 2};
     // The options and the day of a tick; the total, the session, the last clearing and the saves.
     const std::tuple<Options, LocalDay, int32_t, int32_t, CalendarDate, size_t> steps[] = {
-        // clang-format off
-        {weekly, kWednesday, 5001, 78, {2026, 12, 8}, 0}, {both, kWednesday, 5002, 79, {2026, 12, 8}, 0},  // switched on: waits
-        {weekly, sunday, 1, 1, sunday.date, 1}, {weekly, sunday, 2, 2, sunday.date, 1},  // cleared and saved at once, then counted
-        {both, {{2026, 12, 16}, 4}, 3, 3, {2026, 12, 15}, 1}, {both, newYear, 1, 1, newYear.date, 2},
-        {monthly, {{2027, 1, 2}, 7}, 2, 2, newYear.date, 2}, {both, feb1, 1, 1, feb1.date, 3},  // switched on on a due day
-        {both, {{2027, 2, 10}, 4}, 1, 1, {2027, 2, 10}, 4}, {off, {{2027, 2, 14}, 1}, 2, 2, {2027, 2, 10}, 4},
+        {weekly, kWednesday, 5001, 78, {2026, 12, 8}, 0},
+        {both, kWednesday, 5002, 79, {2026, 12, 8}, 0},  // switched on: waits
+        {weekly, sunday, 1, 1, sunday.date, 1},
+        {weekly, sunday, 2, 2, sunday.date, 1},  // cleared and saved at once, then counted
+        {both, {{2026, 12, 16}, 4}, 3, 3, {2026, 12, 15}, 1},
+        {both, newYear, 1, 1, newYear.date, 2},
+        {monthly, {{2027, 1, 2}, 7}, 2, 2, newYear.date, 2},
+        {both, feb1, 1, 1, feb1.date, 3},  // switched on on a due day
+        {both, {{2027, 2, 10}, 4}, 1, 1, {2027, 2, 10}, 4},
+        {off, {{2027, 2, 14}, 1}, 2, 2, {2027, 2, 10}, 4},
         {weekly, {{2026, 12, 27}, 1}, 3, 3, {2026, 12, 27}, 4}};  // the clock set back
-    // clang-format on
     for (const auto& [options, day, total, session, last, saves] : steps) {
         state.options = options, today = day, Ticks("u");
         EXPECT_EQ(std::tuple(state.totalSeconds, state.sessionSeconds, state.lastScheduledClear,
@@ -135,13 +142,17 @@ TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay)
             << day.date.month << "-" << day.date.day;
     }
     EXPECT_EQ(saved[0], (LogRecord{0, sunday.date}));
-    // clang-format off
-    // Restarts, then a later day: a Sunday missed; none recorded (the eve is settled); the day itself; switched on; a year ahead.
-    const std::optional<CalendarDate> dec5 = CalendarDate{2026, 12, 5}, none, ahead = CalendarDate{2027, 12, 5};
+    // Restarts, then a later day: a Sunday missed; none recorded (the eve is settled); the day
+    // itself; switched on; a year ahead.
+    const std::optional<CalendarDate> dec5 = CalendarDate{2026, 12, 5}, none,
+                                      ahead = CalendarDate{2027, 12, 5};
     const LocalDay monday14{{2026, 12, 14}, 2}, jan2{{2027, 1, 2}, 7};
-    for (const auto& [options, last, day, later, totals] : {std::tuple{weekly, dec5, kWednesday, monday14, "1 1"},
-         {weekly, none, kMonday, monday14, "51 1"}, {monthly, none, newYear, jan2, "1 2"}, {off, none, kWednesday, monday14, "51 1"},
-         {weekly, ahead, kWednesday, monday14, "51 1"}}) {  // clang-format on
+    for (const auto& [options, last, day, later, totals] :
+         {std::tuple{weekly, dec5, kWednesday, monday14, "1 1"},
+          {weekly, none, kMonday, monday14, "51 1"},
+          {monthly, none, newYear, jan2, "1 2"},
+          {off, none, kWednesday, monday14, "51 1"},
+          {weekly, ahead, kWednesday, monday14, "51 1"}}) {
         state = {options, 0, 0, 50, last}, today = day;
         engine.emplace(state, *this, *this), Ticks("u");
         const std::string first = std::to_string(state.totalSeconds);
@@ -324,6 +335,14 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
     for (const auto& [choice, sighting, counted] : cases)
         EXPECT_EQ(CountedConnection(choice, sighting), counted)
             << static_cast<int>(choice.kind) << " " << sighting.connections.size();
+    // The adapter kept as it is now: renamed, or found by its name under another GUID.
+    const auto follow = [&](const CountChoice& c, List listed) {
+        const auto f = FollowChosen(c, seen(listed));
+        return f ? f->name + f->id : "-";
+    };
+    EXPECT_EQ(follow(byId, {cell, renamed}) + follow(byId, {cell}) + follow(onlyCell, {down}) +
+                  follow(byId, {{adapter, "Cell", true, false, "{G}"}}) + follow(metered, {cell}),
+              "Cellular 2{G}Cell{H}Cell{H}--");
     std::string menu;
     std::vector<std::string> up;  // adapters seen up: later offered while down, one never up not
     const std::tuple<CountChoice, List, bool> menus[] = {

@@ -89,14 +89,24 @@ TEST_F(ProgramTest, StartExitRestartTrayMenusAndSessionEnd) {
         SendMessageW(GetDlgItem(save, box), WM_SETTEXT, 0, (LPARAM)WIDE(exported));
     PostMessageA(save, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(exported).starts_with("date,"); }));
-    // Closed by the Restart Manager online: files and session saved, the process ends, a new runs.
+    // Online, short sleeps as Windows tells them (each wake twice), each a session's end; then
+    // closed by the Restart Manager: files and sessions saved, every second counted in the
+    // history, the process ends, a new one runs.
     WriteFileBytes(settings, kDefaults), WriteFileBytes(log, ""), SetRemoteConnection(1);
     ASSERT_TRUE(WaitFor([&] { return program.TotalShown() == 1; }));
+    for (int i = 0; i < 12; ++i) {
+        program.Post(WM_POWERBROADCAST, PBT_APMSUSPEND);
+        program.Post(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC), Sleep(i * 397 % 1900);
+        program.Post(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND), Sleep(300);
+    }
     EXPECT_EQ(SendMessageA(program.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
     SendMessageA(program.Main(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
-    ASSERT_TRUE(program.WaitForExit() && Sessions().size() == 1);
-    EXPECT_EQ(ReadFileBytes(settings) + std::to_string(SavedTotal() - Sessions()[0].seconds),
-              kSaved + "0");
+    ASSERT_TRUE(program.WaitForExit());
+    int64_t recorded = 0;
+    for (const SessionRecord& s : Sessions()) recorded += s.seconds;
+    EXPECT_EQ(std::tuple(ReadFileBytes(settings), recorded, Sessions().size() >= 6),
+              std::tuple(kSaved, int64_t{SavedTotal()}, true))
+        << Sessions().size();
     TimerProcess next;
     EXPECT_TRUE(next.Stats());
 }
@@ -182,24 +192,6 @@ TEST_F(ProgramTest, AllowanceWarnsOnceAtEachShareOnceShownAcrossARestart) {
     EXPECT_EQ(shares + " " + seen, ",0/,0,50,100 notified red |red |");  // "/": the icon is back
 }
 
-// Sleeps as Windows tells them, each wake twice, some a second or two long: each is a session's
-// end, and the history holds every second the total counted.
-TEST_F(ProgramTest, EverySecondCountedIsInTheHistoryAcrossShortSleeps) {
-    SetRemoteConnection(1);
-    TimerProcess program;
-    ASSERT_TRUE(program.Stats());
-    for (int i = 0; i < 24; ++i) {
-        program.Post(WM_POWERBROADCAST, PBT_APMSUSPEND);
-        program.Post(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC), Sleep(i * 397 % 1900);
-        program.Post(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND), Sleep(300);
-    }
-    ASSERT_TRUE(program.Close());
-    int64_t recorded = 0;
-    for (const SessionRecord& s : Sessions()) recorded += s.seconds;
-    EXPECT_EQ(std::pair(recorded, Sessions().size() >= 12), std::pair(int64_t{SavedTotal()}, true))
-        << Sessions().size();
-}
-
 using NetworkTest = ProgramTest;
 // Runs /bin/ip in the tests' own network (tools/wine-session): Wine starts Linux programs too.
 void Ip(std::string args) {
@@ -209,31 +201,6 @@ void Ip(std::string args) {
     ASSERT_TRUE(CreateProcessA(nullptr, args.data(), 0, 0, FALSE, 0, 0, 0, &si, &pi)) << args;
     WaitForSingleObject(pi.hProcess, 10000), CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
 }
-
-// The worker's calls. No status value (Windows NT): RAS with nothing, one dialing, the third of
-// three (more room asked for), failing. The adapters; the chosen one and the internet as links
-// change.
-TEST_F(NetworkTest, ProbesSeeRasTheAdaptersAndTheRoute) {
-    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
-    Ip("link set cell0 up"), Ip("route replace default via 10.77.0.1");
-    std::string seen;
-    const ProbeWorker::Probe probe = ConnectionProbe();
-    // clang-format off
-    for (const char* lines : {"", "dialing Office\n", "dialing Office\ndialing Home\nconnected VPN\n", "error 623\n"})
-        WriteFileBytes(ras, lines), seen += CountedConnection({}, probe({})).value_or("-");
-    WriteFileBytes(ras, "entry Office\nconnected VPN\n");
-    for (const SeenConnection& c : probe({{}, true}).connections)
-        seen += c.name.empty() ? "" : " " + c.name + (c.up ? "+" : "");  // Wine's networks have none
-    const CountChoice cell{CountedKind::kChosen, ConnectionSource::kAdapter, "cell0"}, internet{CountedKind::kInternet, {}, ""};
-    const auto counted = [&](const char* change) {  // once Wine has seen the change
-        if (*change) Ip(change), Sleep(1000);
-        for (const CountChoice& c : {cell, internet}) seen += " " + CountedConnection(c, probe({c, false})).value_or("-");
-        seen += " |";
-    };
-    counted(""), counted("route del default"), counted("link set cell0 down"), counted("link set cell0 up");
-    counted("route replace default via 10.77.0.1");
-    EXPECT_EQ(seen, "--VPN- Office VPN+ cellpeer+ cell0+ cell0 internet | cell0 - | - - | cell0 - | cell0 internet |");
-}  // clang-format on
 
 // End to end: RAS without the status value; any internet connection, chosen in the menu, while
 // the default route is there, and after a restart; the adapter chosen by its GUID, under a name it
@@ -283,7 +250,8 @@ TEST_F(NetworkTest, EachChoiceCountsItsConnectionsAndIsKept) {
 }
 
 // RAS that stops answering while a connection is up: nothing is counted until it answers again,
-// the History window says why, and Exit while it hangs still saves everything.
+// the History window says why; a failing RAS counts nothing; and Exit while it hangs still saves
+// everything.
 TEST_F(NetworkTest, NothingIsCountedWhileRasDoesNotAnswer) {
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
     WriteFileBytes(ras, "connected VPN\n");
@@ -298,6 +266,8 @@ TEST_F(NetworkTest, NothingIsCountedWhileRasDoesNotAnswer) {
     const int during = program.TotalShown();
     WriteFileBytes(ras, "connected VPN\n");
     EXPECT_TRUE(WaitFor([&] { return program.TotalShown() >= during + 2; }));
+    WriteFileBytes(ras, "error 623\n");  // a RAS that fails says nothing is up
+    EXPECT_FALSE(program.Counting());
     WriteFileBytes(ras, "hang now\n"), Sleep(1000);
     ASSERT_TRUE(program.Close());
     int64_t recorded = 0;
