@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -242,4 +243,7 @@ TEST(Allowance, ShareBarDrawnOverTheIconsFoot) {
         EXPECT_EQ(seen, ".........." + std::string(10, 'K') + row + "KKKKKKKKKK..........")
             << height << " " << percent;
     }
+    std::vector<uint32_t> wide(102 * 8, 7);  // wide enough for 1 % to fill a pixel
+    DrawShareBar(wide.data(), 102, 8, 0, 80);
+    EXPECT_EQ(std::count(wide.begin(), wide.end(), 0xFF0078D7u), 0);
 }
