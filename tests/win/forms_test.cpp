@@ -154,8 +154,9 @@ TEST_F(FormsTest, LayoutsFitAtThisDpiAndAfterAMoveToAnother) {
                 for (int y = 0; kind == "Button" && type != BS_PUSHBUTTON && y < r.bottom; ++y)
                     EXPECT_GT(GetPixel(dc, r.right - 1, y) & 0xFF, 128u) << text << " clipped";
             }
-            if (form == &config && GetClientRect(config.Item(C::kOk), &r))  // sized by the DPI
-                EXPECT_EQ(r.right, MulDiv(1095, to, 1440));
+            r.right = MulDiv(1095, to, 1440);  // the OK button, sized by the DPI
+            if (form == &config) GetClientRect(config.Item(C::kOk), &r);
+            EXPECT_EQ(r.right, MulDiv(1095, to, 1440));
         }
     DeleteObject(SelectObject(dc, old)), DeleteDC(dc);
 }
