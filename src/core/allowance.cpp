@@ -174,7 +174,7 @@ AllowanceView ViewAllowance(const Allowance& allowance, const UsageTable& histor
     view.line = AllowanceLine(allowance, used, today);
     view.details = view.line + "; " +
                    AllowanceForecast(allowance, used, period, now.date,
-                                     now.hour * 3600 + now.minute * 60 + now.second);
+                                     static_cast<int>(LocalSeconds(now) % kDaySeconds));
     if (allowance.period == AllowancePeriod::kDay) view.dailyLimit = allowance.seconds;
     if (WarningDue(allowance, used, period, view.lastWarning))
         view.warning =

@@ -197,11 +197,15 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
     // limit, the warning and the day and share kept as given.
     const std::tuple<Allowance, std::optional<SessionRecord>, std::optional<AllowanceWarning>,
                      const char*>
-        cases[] = {{{kDay, 3600}, current, {}, "100 3600 The allowance is used up. 7,100"},
-                   {{kDay, 4000}, current, {}, "90 4000 You have used 90 % of the allowance. 7,80"},
-                   {{kDay, 4000}, current, warned, "90 4000  7,80"},
-                   {{kWeek, 36000, 1}, {}, {}, "10 0  6,0"},
-                   {{kOff, 36000}, current, warned, "-1 0  7,80"}};
+        cases[] = {
+            {{kDay, 3600}, current, {}, "100 3600 The allowance is used up. 7,100"},
+            {{kDay, 4000}, current, {}, "90 4000 You have used 90 % of the allowance. 7,80"},
+            {{kDay, 4000}, current, warned, "90 4000  7,80"},
+            {{kWeek, 36000, 1}, {}, {}, "10 0  6,0"},
+            {{kOff, 36000}, current, warned, "-1 0  7,80"},
+            {{kWeek, 0}, current, warned, "-1 0  7,80"},
+            {{kDay, 1}, current, warned, "100 1 The allowance is used up. 7,100"},
+            {{kDay, 3637}, current, {}, "98 3637 You have used 98 % of the allowance. 7,80"}};
     for (const auto& [allowance, session, last, shown] : cases) {
         const AllowanceView v = ViewAllowance(allowance, history, session, now, last);
         EXPECT_EQ(std::to_string(v.percent) + " " + std::to_string(v.dailyLimit) + " " +
@@ -212,6 +216,12 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
     }
     EXPECT_EQ(ViewAllowance({kDay, 4000}, history, current, now, {}).warning,
               "You have used 90 % of the allowance.\nToday: 1:00 of 1:06 (90 %)");
+    // Today's part of the session in progress; the pace from the seconds into today.
+    const LocalTime noon = *ParseLocalTime("2026-12-07T13:30:00+01:00");
+    const AllowanceView pace = ViewAllowance({kWeek, 36000, 1}, history, current, noon, {});
+    EXPECT_EQ(pace.details,
+              "This week: 3:00 of 10:00 (30 %) - today 1:43; "
+              "at this pace 20:00 by 12 December");
     const AllowanceView week = ViewAllowance({kWeek, 36000, 1}, history, {}, now, {});
     const std::string stop = "Not counting: Windows is not answering (RAS)";
     EXPECT_EQ(
