@@ -220,8 +220,8 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
     const LocalTime noon = *ParseLocalTime("2026-12-07T13:30:00+01:00");
     const AllowanceView pace = ViewAllowance({kWeek, 36000, 1}, history, current, noon, {});
     EXPECT_EQ(pace.details,
-              "This week: 3:00 of 10:00 (30 %) - today 1:43; "
-              "at this pace 20:00 by 12 December");
+              "This week: 3:00 of 10:00 (30 %) - today 1:00; "
+              "at this pace 13:26 by 12 December");
     const AllowanceView week = ViewAllowance({kWeek, 36000, 1}, history, {}, now, {});
     const std::string stop = "Not counting: Windows is not answering (RAS)";
     EXPECT_EQ(
