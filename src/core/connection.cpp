@@ -47,9 +47,8 @@ std::optional<std::string> CountedConnection(const CountChoice& choice, const Si
     return std::nullopt;
 }
 
+// Only adapters have a GUID.
 std::optional<CountChoice> FollowChosen(const CountChoice& choice, const Sighting& seen) {
-    if (choice.kind != CountedKind::kChosen || choice.source != ConnectionSource::kAdapter)
-        return std::nullopt;
     for (const SeenConnection& c : seen.connections)
         if (IsChosen(choice, c, seen.connections) && !c.id.empty() &&
             (c.id != choice.id || c.name != choice.name))

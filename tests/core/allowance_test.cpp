@@ -205,7 +205,7 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
             {{kOff, 36000}, current, warned, "-1 0  7,80"},
             {{kWeek, 0}, current, warned, "-1 0  7,80"},
             {{kDay, 1}, current, warned, "100 1 The allowance is used up. 7,100"},
-            {{kDay, 3637}, current, {}, "98 3637 You have used 98 % of the allowance. 7,80"}};
+            {{kDay, 3610}, current, {}, "99 3610 You have used 99 % of the allowance. 7,80"}};
     for (const auto& [allowance, session, last, shown] : cases) {
         const AllowanceView v = ViewAllowance(allowance, history, session, now, last);
         EXPECT_EQ(std::to_string(v.percent) + " " + std::to_string(v.dailyLimit) + " " +

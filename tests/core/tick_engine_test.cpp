@@ -347,16 +347,24 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
     std::vector<std::string> up;  // adapters seen up: later offered while down, one never up not
     const std::tuple<CountChoice, List, bool> menus[] = {
         {onlyCell, {{ras, "A & B"}, wifi, cell, unnamed, {adapter, "Never up"}}, true},
-        {{K::kChosen, adapter, "Gone"}, {{ConnectionSource::kNetwork, "Cell"}, down}, true},
+        {{K::kChosen, adapter, "Gone"},
+         {{ConnectionSource::kNetwork, "Cell"}, down, {ras, "Never up"}, {adapter, "Never up"}},
+         true},
         {byId, {{adapter, "Cellular 2", false, false, "{G}"}}, false},
-        {metered, {}, true}};
+        {internet, {}, true},
+        {dialUp, {}, true}};
     for (const auto& [chosen, listed, complete] : menus)
         for (const CountMenuItem& item : CountMenu(chosen, listed, up, complete))
             menu +=
                 item.text.substr(0, 10) + (item.checked ? "*" : "") + (item.enabled ? "|" : "-|");
     EXPECT_EQ(menu,
               "&Dial-up a|&Metered c|Any &inter|Only A && |Only Wi-Fi|Only Cell*|"
-              "&Dial-up a|&Metered c|Any &inter|Only Cell |Only Cell|Only Gone *|"
+              "&Dial-up a|&Metered c|Any &inter|Only Cell |Only Cell|Only Never|Only Gone *|"
               "&Dial-up a|&Metered c|Any &inter|Only Cellu*|Still look-|"
-              "&Dial-up a|&Metered c*|Any &inter|");
+              "&Dial-up a|&Metered c|Any &inter*|&Dial-up a*|&Metered c|Any &inter|");
+    std::string asked;
+    for (const CountChoice& c : {dialUp, internet, onlyCell, CountChoice{K::kChosen, ras, "VPN"},
+                                 CountChoice{K::kChosen, ConnectionSource::kNetwork, "Home"}})
+        asked += std::string(AskedOf(c)) + "|";
+    EXPECT_EQ(asked, "RAS|the network list|the network adapters|RAS|the network list|");
 }
