@@ -24,7 +24,7 @@ struct ProbeWorker::Shared {
     Known& Of(const ProbeQuestion& question) {
         for (Known& k : known)
             if (k.question == question) return k;
-        return known.emplace_back(Known{question, {}, 0, 0});
+        return known.emplace_back(Known{question, {}});
     }
 
     void Run() {

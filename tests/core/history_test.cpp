@@ -48,6 +48,9 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     EXPECT_EQ(read.sessions[6].connection, "Caf\xc3\xa9, \"free\"");
     EXPECT_EQ(ParseHistory("start,end,seconds,connection\r\n" + good[0] + "\n").skippedLines, 0);
     EXPECT_EQ(FormatSessionLine(ParseHistory(good[5] + "\n").sessions.at(0)), good[5]);
+    EXPECT_EQ(HistoryFileText("h", 0) + HistoryFileText("", 1) + HistoryFileText("", 2),
+              "Kept in \"h\".Kept in \"\". 1 line of it could not be read and was left out.Kept "
+              "in \"\". 2 lines of it could not be read and were left out.");
     const std::string split = FormatSessionLine({{}, {}, 1, "a\r\nb"});  // no line end
     EXPECT_EQ(split.substr(split.rfind(',') - 1), "1,a  b");
 }
