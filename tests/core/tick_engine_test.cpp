@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
+#include <atomic>
 #include <random>
 #include <thread>
 #include <vector>
@@ -182,20 +182,23 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     EXPECT_EQ(checkpoints.size(), 3u);
     ms += 500, engine->Suspend(), asleepMs += 3'600'000, ms += 500;
     const int32_t before = state.totalSeconds;
-    engine->Resume(), Ticks("u", 5), engine->Resume();       // the second word of the same wake
-    asleepMs += 3'600'000, Ticks("u", 3), engine->Resume();  // unsaid; said late
-    Ticks("w", 4), Ticks("u");                               // held, then up: all of it
+    engine->Resume(), Ticks("u", 5), engine->Resume();  // the second word of the same wake
+    asleepMs += 2000, Ticks("u");  // as far ahead as the clocks may drift: no sleep
+    asleepMs += 100'000, Ticks("u", 2), engine->Resume();  // unsaid; said late
+    Ticks("w", 4), Ticks("u");                             // held, then up: all of it
     Ticks("w", 4);
     EXPECT_EQ(engine->NotAnswering(), "");
     Ticks("w");
     EXPECT_EQ(shown + engine->NotAnswering(), "00:00:00:00 00:00:01:13 0RAS");
-    Ticks("w", 3), Ticks("u", 2), Ticks("u", 2), connection = "Wi-Fi", Ticks("u", 2);
+    Ticks("w", 3), Ticks("u", 2);
+    EXPECT_EQ(engine->NotAnswering(), "");
+    Ticks("u", 2), connection = "Wi-Fi", Ticks("u", 2);
     Ticks("d", 1, 4000), engine->Suspend(), Ticks("d", 1, 4000);  // said, then no link
     EXPECT_EQ(Lines(sessions),
               (std::vector<std::string>{"00:16:40+01:00,2026-12-07T00:18:59+01:00,139,Cellular",
                                         "00:20:40+01:00,2026-12-07T00:21:40+01:00,60,Cellular",
-                                        "00:21:42+01:00,2026-12-07T00:21:46+01:00,5,Cellular",
-                                        "00:21:47+01:00,2026-12-07T00:21:54+01:00,7,Cellular",
+                                        "00:21:42+01:00,2026-12-07T00:21:47+01:00,6,Cellular",
+                                        "00:21:48+01:00,2026-12-07T00:21:54+01:00,6,Cellular",
                                         "00:22:03+01:00,2026-12-07T00:22:07+01:00,4,Cellular",
                                         "00:22:07+01:00,2026-12-07T00:22:12+01:00,4,Wi-Fi"}));
     int64_t recorded = 0;  // as many seconds as the total counted since
@@ -251,12 +254,14 @@ TEST_F(TickEngineTest, HistoryHoldsEverySecondCountedWhateverHappens) {
 }
 
 // A hanging probe holds an asker up for its patience once, then never; last answers stand, not
-// fresh; what was asked meanwhile is answered once it lets go. The probe outlives its worker.
+// fresh; what was asked meanwhile is answered once it lets go; a call just begun is waited for,
+// and an idle worker waits for its call. The probe outlives its worker.
 TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
-    static std::mutex gate;  // held, the probe hangs; it outlives a thread left hanging
-    using std::chrono::steady_clock;
-    const auto limit = std::chrono::milliseconds(300);
-    const ProbeQuestion one{}, all{{}, true}, metered{{CountedKind::kMetered, {}, "", ""}, false};
+    static std::atomic<bool> hang = false;  // the probe's state outlives a thread left hanging
+    using namespace std::chrono;
+    const auto limit = milliseconds(300);
+    const ProbeQuestion one{}, all{{}, true}, metered{{CountedKind::kMetered}, false},
+        internet{{CountedKind::kInternet}, false};
     std::string got;
     std::vector<steady_clock::duration> took;
     const auto time = [&](auto f) {
@@ -266,27 +271,30 @@ TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
     std::optional<ProbeWorker> worker(
         std::in_place,
         [n = 0](const ProbeQuestion& q) mutable {
-            const std::lock_guard hang(gate);
+            while (hang) std::this_thread::sleep_for(milliseconds(1));
             return Sighting{
                 {}, q.everything, {}, {}, {{ConnectionSource::kRas, std::to_string(++n)}}};
         },
         limit);
-    const auto ask = [&](const ProbeQuestion& q) {
-        const ProbeAnswer a = worker->Ask(q);
+    const auto ask = [&](const ProbeQuestion& q, milliseconds patience = milliseconds(300)) {
+        const ProbeAnswer a = worker->Ask(q, patience);
         got += (a.seen.connections.empty() ? "-" : a.seen.connections[0].name) +
                (a.seen.internet == true ? "*" : "") + (a.fresh ? " " : "? ");
     };
-    const auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
+    const auto wait = [](int ms) { std::this_thread::sleep_for(milliseconds(ms)); };
     time([&] {
         ask(one), ask(one), ask(all), ProbeWorker([](auto&) { return Sighting{}; }, limit).Ask({});
     });
-    gate.lock();
+    hang = true;
     time([&] { ask(one), ask(all), ask(metered); });
-    gate.unlock(), settle(), ask(one), ask(all), ask(metered), settle(), gate.lock(), ask(metered),
-        ask(metered);
+    hang = false, wait(100), ask(one), ask(all), ask(metered), wait(100), got += "| ";
+    hang = true, ask(one, milliseconds(0));  // and its next call begins, held up
+    std::thread letGo([&] { wait(50), hang = false; });
+    ask(one), letGo.join(), wait(400), ask(internet);  // a question new to an idle worker
+    hang = true, ask(metered), ask(metered);
     time([&] { worker.reset(); });
-    gate.unlock(), settle();  // the thread left behind goes on with what it holds
-    EXPECT_EQ(got, "1 2 3* 2? 3*? -? 4 5* 6 9 9? ");
+    hang = false, wait(100);  // the thread left behind goes on with what it holds
+    EXPECT_EQ(got, "1 2 3* 2? 3*? -? 4 5* 6 | 7 10 11 9 9? ");
     EXPECT_LT(took[0], limit) << "fresh answers at once, and an idle worker ends at once";
     for (const auto& hung : {took[1], took[2]}) {
         EXPECT_GE(hung, limit);
