@@ -117,9 +117,13 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
         return SessionRecord{{d, 10, m, 0, 60}, {d, 10, m, s, 60}, s, "Wi-Fi, \"5G\""};
     };
     HistoryRecorder recorder(files, ops);
-    recorder.Recover(), recorder.Record(at(0, 0)), recorder.Record(at(0));  // in the same second
+    recorder.Recover(), recorder.Checkpoint(at(0, 0));  // kept with the history's length: none
+    EXPECT_EQ(Read(files.session),
+              FormatSessionLine(at(0, 0)) + "\r\nhistory-bytes=0,in-progress\r\n");
+    recorder.Record(at(0, 0)), recorder.Record(at(0));  // in the same second
     const std::string before = std::to_string(Read(files.history).size());
     ops.cut = true, recorder.Record(at(1)), ops.cut = false;
+    EXPECT_EQ(recorder.Problem().substr(0, 16), "1 session waits ");
     ops.held = true, recorder.Checkpoint(at(5)), recorder.Record(at(5));
     EXPECT_EQ(Read(files.session), FormatSessionLine(at(1)) + "\r\n" + FormatSessionLine(at(5)) +
                                        "\r\nhistory-bytes=" + before + "\r\n");
@@ -145,6 +149,24 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     const HistoryRead read = LoadHistory(files.history);
     EXPECT_EQ(read.sessions, std::vector({at(0, 0), at(0), at(1), at(5), at(9), at(20, 50)}));
     EXPECT_EQ(std::pair(read.skippedLines, fs::exists(files.session)), std::pair(0, false));
+    // As a crash leaves them: after the length kept, the one that waits, then a later one; one of
+    // the same start and connection that is not the one that waits.
+    const std::string length = std::to_string(Read(files.history).size());
+    std::ofstream(files.history, std::ios::app) << FormatSessionLine(at(30, 5)) << "\r\n"
+                                                << FormatSessionLine(at(40)) << "\r\n";
+    for (const SessionRecord& waiting : {at(30, 5), at(30)}) {
+        Write(files.session, FormatSessionLine(waiting) + "\r\nhistory-bytes=" + length + "\r\n");
+        HistoryRecorder(files).Recover();
+    }
+    const auto tail = LoadHistory(files.history).sessions;
+    EXPECT_EQ(std::vector(tail.end() - 3, tail.end()), std::vector({at(30, 5), at(40), at(30)}));
+    const HistoryPaths folder{dir.string(), files.session, ""};
+    HistoryRecorder unreadableHistory(folder);
+    const bool flushed = unreadableHistory.Flush();  // and nothing waits: nothing to say
+    std::string reason;
+    const bool cut = SystemFileOps().Truncate((dir / "none").string(), 0, reason);
+    EXPECT_EQ(std::tuple(flushed, unreadableHistory.Problem(), cut, reason),
+              std::tuple(true, "", false, "No such file or directory"));
     fs::remove(files.session), fs::create_directory(files.session);  // what waits cannot be read
     HistoryRecorder unreadable(files);
     unreadable.Recover();

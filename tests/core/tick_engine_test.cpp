@@ -193,6 +193,7 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     Ticks("w", 3), Ticks("u", 2);
     EXPECT_EQ(engine->NotAnswering(), "");
     Ticks("u", 2), connection = "Wi-Fi", Ticks("u", 2);
+    engine->Suspend(), Ticks("u");                                // a sleep said that did not come
     Ticks("d", 1, 4000), engine->Suspend(), Ticks("d", 1, 4000);  // said, then no link
     EXPECT_EQ(Lines(sessions),
               (std::vector<std::string>{"00:16:40+01:00,2026-12-07T00:18:59+01:00,139,Cellular",
@@ -200,7 +201,8 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
                                         "00:21:42+01:00,2026-12-07T00:21:47+01:00,6,Cellular",
                                         "00:21:48+01:00,2026-12-07T00:21:54+01:00,6,Cellular",
                                         "00:22:03+01:00,2026-12-07T00:22:07+01:00,4,Cellular",
-                                        "00:22:07+01:00,2026-12-07T00:22:12+01:00,4,Wi-Fi"}));
+                                        "00:22:07+01:00,2026-12-07T00:22:08+01:00,2,Wi-Fi",
+                                        "00:22:09+01:00,2026-12-07T00:22:13+01:00,3,Wi-Fi"}));
     int64_t recorded = 0;  // as many seconds as the total counted since
     for (size_t i = 2; i < sessions.size(); ++i) recorded += sessions[i].seconds;
     EXPECT_EQ(state.totalSeconds - before, recorded);
