@@ -182,6 +182,9 @@ TEST(Allowance, OptionsFileKeepsUnknownLinesAndDefaultsWhatDoesNotRead) {
         EXPECT_EQ(std::pair(again(bytes), again(Lines(written))),
                   std::pair(Lines(written), Lines(written)))
             << bytes;
+    // A name only for one connection chosen, whatever the file says.
+    EXPECT_EQ(ParseMoreOptions("count=metered\ncount-name=x").counted,
+              CountChoice{CountedKind::kMetered});
 }
 
 // What the icon, its tip and the History window show: the history with the session in progress

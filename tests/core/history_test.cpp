@@ -2,6 +2,7 @@
 
 #include "core/history.h"
 #include "file_test_support.h"
+#include "store/options_file.h"
 
 // A skipped test did not check what it is for: it fails the run, where CTest would count it as
 // passed. Said before the result line that CTest reads as a skip.
@@ -167,6 +168,10 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     const bool cut = SystemFileOps().Truncate((dir / "none").string(), 0, reason);
     EXPECT_EQ(std::tuple(flushed, unreadableHistory.Problem(), cut, reason),
               std::tuple(true, "", false, "No such file or directory"));
+    MoreOptions options;  // the options beside the history, saved and read back
+    options.counted = {CountedKind::kChosen, ConnectionSource::kNetwork, "Home"};
+    SaveMoreOptions(options, (dir / "options.ini").string());
+    EXPECT_EQ(LoadMoreOptions((dir / "options.ini").string()), options);
     fs::remove(files.session), fs::create_directory(files.session);  // what waits cannot be read
     HistoryRecorder unreadable(files);
     unreadable.Recover();
