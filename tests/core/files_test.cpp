@@ -1,13 +1,12 @@
 #include <set>
 
-#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include "file_test_support.h"
 #include "store/state_store.h"
 #include "store/text_file.h"
 
 using namespace std::string_literals;
-using testing::HasSubstr;
 
 // Each file read and written back as read, or refused with the whole reason (or "...", a part).
 TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
@@ -102,7 +101,7 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
             return failing == 3 ? (reason = "it is in use", false) : FileOps::Replace(s, t, reason);
         }
     } ops;
-    const auto error = [](auto f, const std::string& p) { EXPECT_THAT(ErrorOf(f), HasSubstr(p)); };
+    const auto error = [](auto f, const std::string& p) { EXPECT_PRED_FORMAT2(testing::IsSubstring, p, ErrorOf(f)); };
     Write(paths.log, " 1 \r\n");
     for (ops.failing = 1; ops.failing <= 3; ++ops.failing) {
         error([&] { WriteFileAtomically(paths.log, " 2 \r\n", "time log file", ops); },
