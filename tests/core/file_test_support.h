@@ -10,6 +10,7 @@
 
 #include "core/app_error.h"
 #include "store/data_path.h"
+#include "store/history_file.h"
 
 namespace fs = std::filesystem;
 
@@ -34,4 +35,24 @@ class FilesTest : public ::testing::Test {
     }
     const fs::path dir = fs::temp_directory_path() / ("files-test-" + std::to_string(getpid()));
     const DataPaths paths{(dir / "tavo.ini").string(), (dir / "tavo.dat").string()};
+};
+
+// File calls that fail as a test asks: appends held by another program, creating refused, each
+// write cut short, removing left undone; the disk is not waited for.
+struct FaultyOps : FileOps {
+    bool held = false, full = false, removeFails = false;
+    size_t cut = 0;  // the bytes each write gets through, if set
+    std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
+        if ((held && mode[0] == 'a') || (full && mode[0] == 'w'))
+            return reason = mode[0] == 'a' ? "another program has it open" : "the disk is full",
+                   nullptr;
+        return FileOps::Open(p, mode, reason);
+    }
+    bool WriteAll(std::FILE* f, std::string_view bytes) override {
+        return FileOps::WriteAll(f, bytes.substr(0, cut ? cut : bytes.npos)) && !cut;
+    }
+    bool FlushToDisk(std::FILE* f) override { return std::fflush(f) == 0; }
+    void Remove(const std::string& p) override {
+        if (!removeFails) FileOps::Remove(p);
+    }
 };

@@ -88,7 +88,7 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
 
 // Each step of a save failing in turn: the file keeps its old bytes and no new file is left.
 TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
-    struct FaultyOps : FileOps {
+    struct FailingSteps : FileOps {
         int failing = 0;  // 1 a short write, 2 the flush, 3 the replace
         PathKind KindOf(const std::string& p) override {
             return failing == 4 ? PathKind::kFile : FileOps::KindOf(p);
@@ -101,7 +101,9 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
             return failing == 3 ? (reason = "it is in use", false) : FileOps::Replace(s, t, reason);
         }
     } ops;
-    const auto error = [](auto f, const std::string& p) { EXPECT_PRED_FORMAT2(testing::IsSubstring, p, ErrorOf(f)); };
+    const auto error = [](auto f, const std::string& p) {
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, p, ErrorOf(f));
+    };
     Write(paths.log, " 1 \r\n");
     for (ops.failing = 1; ops.failing <= 3; ++ops.failing) {
         error([&] { WriteFileAtomically(paths.log, " 2 \r\n", "time log file", ops); },

@@ -99,21 +99,7 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
 // what a session in progress kept when its end is in.
 TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     const HistoryPaths files{(dir / "history.csv").string(), (dir / "session.csv").string(), ""};
-    struct FaultyOps : FileOps {
-        bool held = false, cut = false, full = false, removeFails = false;
-        std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
-            if ((held && mode[0] == 'a') || (full && mode[0] == 'w'))
-                return reason = mode[0] == 'a' ? "another program has it open" : "the disk is full",
-                       nullptr;
-            return FileOps::Open(p, mode, reason);
-        }
-        bool WriteAll(std::FILE* f, std::string_view bytes) override {
-            return FileOps::WriteAll(f, bytes.substr(0, cut ? 60 : bytes.size())) && !cut;
-        }
-        void Remove(const std::string& p) override {
-            if (!removeFails) FileOps::Remove(p);
-        }
-    } ops;
+    FaultyOps ops;
     const auto at = [d = CalendarDate{2026, 12, 7}](int m, int s = 20) {
         return SessionRecord{{d, 10, m, 0, 60}, {d, 10, m, s, 60}, s, "Wi-Fi, \"5G\""};
     };
@@ -123,7 +109,7 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
               FormatSessionLine(at(0, 0)) + "\r\nhistory-bytes=0,in-progress\r\n");
     recorder.Record(at(0, 0)), recorder.Record(at(0));  // in the same second
     const std::string before = std::to_string(Read(files.history).size());
-    ops.cut = true, recorder.Record(at(1)), ops.cut = false;
+    ops.cut = 60, recorder.Record(at(1)), ops.cut = 0;
     EXPECT_EQ(recorder.Problem().substr(0, 16), "1 session waits ");
     ops.held = true, recorder.Checkpoint(at(5)), recorder.Record(at(5));
     EXPECT_EQ(Read(files.session), FormatSessionLine(at(1)) + "\r\n" + FormatSessionLine(at(5)) +

@@ -211,18 +211,7 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
 // Whatever the answers, sleeps said or not, wakes said twice and appends refused or cut off, the
 // history ends up with every second the total counted, once.
 TEST_F(TickEngineTest, HistoryHoldsEverySecondCountedWhateverHappens) {
-    struct FaultyOps : FileOps {
-        int fault = 0;  // appends refused (1) or cut off (2)
-        std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
-            if (fault == 1 && mode[0] == 'a') return reason = "held", nullptr;
-            return FileOps::Open(p, mode, reason);
-        }
-        bool WriteAll(std::FILE* f, std::string_view bytes) override {
-            return FileOps::WriteAll(f, bytes.substr(0, fault == 2 ? bytes.size() / 2 : -1)) &&
-                   fault != 2;
-        }
-        bool FlushToDisk(std::FILE* f) override { return std::fflush(f) == 0; }  // fast
-    } ops;
+    FaultyOps ops;
     const fs::path dir = fs::temp_directory_path() / ("sessions-" + std::to_string(getpid()));
     fs::create_directories(dir);
     const HistoryPaths files{(dir / "h.csv").string(), (dir / "s.csv").string(), ""};
@@ -244,9 +233,9 @@ TEST_F(TickEngineTest, HistoryHoldsEverySecondCountedWhateverHappens) {
             else if (event < 86)
                 asleepMs += pick(100000);
             else
-                ops.fault = pick(3);
+                ops.held = pick(3) == 1, ops.cut = pick(2) * 40;
         }
-        ops.fault = 0, engine->FinishSession(), history.Flush();
+        ops.held = false, ops.cut = 0, engine->FinishSession(), history.Flush();
         int64_t recorded = 0;
         for (const SessionRecord& s : LoadHistory(files.history).sessions) recorded += s.seconds;
         EXPECT_EQ(recorded, state.totalSeconds) << script;
