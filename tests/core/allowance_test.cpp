@@ -193,7 +193,7 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
     UsageTable history;
     history.Add(
         ParseHistory("2026-12-06T10:00:00+01:00,2026-12-06T11:00:00+01:00,3600\n").sessions.at(0));
-    const SessionRecord current{*ParseLocalTime("2026-12-06T23:00:00+01:00"), {}, 7200, "Cell"};
+    const SessionRecord current{*ParseLocalTime("2026-12-06T23:30:00+01:00"), {}, 5400, "Cell"};
     const LocalTime now = *ParseLocalTime("2026-12-07T01:00:00+01:00");
     const AllowanceWarning warned{Day("2026-12-07"), 80};
     // The allowance, the session in progress, the last warning; the share on the icon, a daily
@@ -223,8 +223,8 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
     const LocalTime noon = *ParseLocalTime("2026-12-07T13:30:00+01:00");
     const AllowanceView pace = ViewAllowance({kWeek, 36000, 1}, history, current, noon, {});
     EXPECT_EQ(pace.details,
-              "This week: 3:00 of 10:00 (30 %) - today 1:00; "
-              "at this pace 13:26 by 12 December");
+              "This week: 2:30 of 10:00 (25 %) - today 1:00; "
+              "at this pace 11:12 by 12 December");
     const AllowanceView week = ViewAllowance({kWeek, 36000, 1}, history, {}, now, {});
     const std::string stop = "Not counting: Windows is not answering (RAS)";
     EXPECT_EQ(
