@@ -35,22 +35,20 @@ class FormsTest : public ::testing::Test {
 
 TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     state.options = {false, false, true, "", "2", "x"}, config.Show();
-    for (char c : std::string("1a2-. \x16\b3456789"))  // digits and backspace, at most five
-        SendMessageA(config.Item(C::kDaysBox), WM_CHAR, static_cast<unsigned char>(c), 1);
+    for (unsigned char c : std::string("1a2-. \x16\b3456789"))  // digits and backspace, at most 5
+        SendMessageA(config.Item(C::kDaysBox), WM_CHAR, c, 1);
     EXPECT_EQ(config.Text(C::kDaysBox), "13456");
     config.SetText(C::kDaysBox, "24856");  // refused, and the dialog stays open
-    const std::string refused = Click(config, C::kOk, 5000);
-    EXPECT_TRUE(Contains(refused, "for example 24855 days")) << refused;
+    EXPECT_PRED2(Contains, Click(config, C::kOk, 5000), "for example 24855 days");
     config.SetText(C::kDaysBox, "1"), Click(config, C::kClearEverySunday);
     Click(config, C::kOkAndSave);
     EXPECT_EQ(ReadFileBytes(ini) + std::to_string(state.alertLimitSeconds),
               "False\r\nTrue\r\nTrue\r\n1\r\n2\r\nx\r\n93600");
     state.totalSeconds = 500, state.lastScheduledClear = CalendarDate{2026, 12, 6}, clear.Show();
     const std::string failed = Click(clear, ClearDialog::kOk, 5000);
-    EXPECT_EQ(std::tuple(Contains(failed, "tavo.dat\" could not be written"), state.totalSeconds,
-                         Contains(failed, "The log was not emptied.")),
-              std::tuple(true, 500, true))
-        << failed;
+    EXPECT_PRED2(Contains, failed, "tavo.dat\" could not be written");
+    EXPECT_PRED2(Contains, failed, "The log was not emptied.");
+    EXPECT_EQ(state.totalSeconds, 500);
     log = ini + ".dat", Click(clear, ClearDialog::kOk);
     EXPECT_EQ(
         std::tuple(ReadFileBytes(log), state.totalSeconds, clear.IsVisible(), config.IsLoaded()),
@@ -60,19 +58,16 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     EXPECT_EQ(stats.Text(StatsWindow::kSessionLabel) + stats.Text(StatsWindow::kTotalLabel),
               "00:00:00:01100:00:00:00");
     // Over midnight, a time zone changed, a clock set back: the month's row.
-    for (const SessionRecord& s :
-         ParseHistory("2026-12-06T23:00:00+01:00,2026-12-07T01:00:00+01:00,7200\r\n"
-                      "2026-11-07T14:00:00+01:00,2026-11-07T08:30:00-05:00,1800\r\n"
-                      "2026-11-08T10:00:00+01:00,2026-11-08T08:30:00+01:00,1800\r\n")
-             .sessions)
-        table.Add(s);
+    for (const char* line : {"2026-12-06T23:00:00+01:00,2026-12-07T01:00:00+01:00,7200",
+                             "2026-11-07T14:00:00+01:00,2026-11-07T08:30:00-05:00,1800",
+                             "2026-11-08T10:00:00+01:00,2026-11-08T08:30:00+01:00,1800"})
+        table.Add(ParseSessionLine(line).value());
     history.NoteFile("Kept here."), history.Show(),
         history.Refresh({}, {{2026, 12, 7}, 12, 0, 0, 60});
     char row[64];
     ListView_GetItemText(history.Item(HistoryWindow::kMonths), 0, 1, row, sizeof row);
-    EXPECT_EQ(std::pair(std::string(row), history.Text(HistoryWindow::kStatus)),
-              std::pair(std::string("2:00:00"),
-                        std::string("Connections this month: dial-up 2:00:00\nKept here.")));
+    EXPECT_EQ(row + ("|" + history.Text(HistoryWindow::kStatus)),
+              "2:00:00|Connections this month: dial-up 2:00:00\nKept here.");
     // The row the user chose stays chosen while a session in progress changes the values.
     HWND days = history.Item(HistoryWindow::kDays);
     ListView_SetItemState(days, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -126,8 +121,7 @@ TEST_F(FormsTest, LayoutsFitAtThisDpiAndAfterAMoveToAnother) {
             RECT client, r, x;
             form->Show(), SetFocus(form->Hwnd()), GetWindowRect(form->Hwnd(), &r);  // no focus box
             SendMessageA(form->Hwnd(), WM_DPICHANGED, MAKEWPARAM(to, to), (LPARAM)&r);
-            const int edge = form->TwipsToPixels(30);
-            GetClientRect(form->Hwnd(), &client);
+            const int edge = (GetClientRect(form->Hwnd(), &client), form->TwipsToPixels(30));
             std::vector<RECT> placed;
             for (HWND c = GetWindow(form->Hwnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
                 char cls[16];
@@ -141,10 +135,10 @@ TEST_F(FormsTest, LayoutsFitAtThisDpiAndAfterAMoveToAnother) {
                 for (const RECT& o : placed) EXPECT_FALSE(IntersectRect(&x, &rest, &o)) << text;
                 placed.push_back(rest);
                 LOGFONTA font;
-                GetObjectA((HFONT)SendMessageA(c, WM_GETFONT, 0, 0), sizeof font, &font);
+                const HFONT f = (HFONT)SendMessageA(c, WM_GETFONT, 0, 0);
+                GetObjectA(f, sizeof font, &font), SelectObject(dc, f);
                 EXPECT_EQ(font.lfHeight, -MulDiv(8, to, 72)) << text;
                 if (text.empty() || kind == "Edit") continue;
-                SelectObject(dc, (HFONT)SendMessageA(c, WM_GETFONT, 0, 0));
                 GetClientRect(c, &r), x = {0, 0, r.right, 0};
                 const bool wraps = kind == "Static" || (style & BS_MULTILINE);
                 DrawTextA(dc, text.c_str(), -1, &x, DT_CALCRECT | (wraps ? DT_WORDBREAK : 0));

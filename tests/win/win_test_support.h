@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include <shlobj.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -24,10 +24,10 @@ inline std::string ReadFileBytes(const std::string& path) {  // "" when there is
     std::ifstream in(std::filesystem::path(WidePath(path)), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
-inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    SHCreateDirectoryExW(nullptr, WidePath(path.substr(0, path.rfind('\\'))).c_str(), nullptr);
-    std::FILE* f = _wfopen(WIDE(path), L"wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f), std::fclose(f);
+inline void WriteFileBytes(const std::string& path, const std::string& bytes) {  // folder made
+    const std::filesystem::path file(WidePath(path));
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
 }
 inline std::string Beside(const char* name) {  // the path of a file beside the tests
     wchar_t path[MAX_PATH];
@@ -69,26 +69,24 @@ inline void SetRemoteConnection(DWORD value) {  // what the program reads as the
                     "Remote Connection", REG_DWORD, &value, sizeof value);
 }
 
-// The real program, started as a user would start it, killed if a test leaves it running.
+// The real program (or a command), started as a user would, killed if a test leaves it running.
 class TimerProcess {
   public:
-    TimerProcess() {
-        char command[] = "OnlineTimer.exe";  // found beside the test first
+    explicit TimerProcess(std::string command = "OnlineTimer.exe") {  // found beside the test
         STARTUPINFOA si = {};
         si.cb = sizeof si;
-        CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+        started_ = CreateProcessA(nullptr, command.data(), 0, 0, FALSE, 0, 0, 0, &si, &pi_);
     }
     ~TimerProcess() { Kill(), CloseHandle(pi_.hProcess), CloseHandle(pi_.hThread); }
     HANDLE Handle() const { return pi_.hProcess; }
+    bool Started() const { return started_; }
     bool WaitForExit() const { return WaitForSingleObject(pi_.hProcess, 15000) == WAIT_OBJECT_0; }
     void Kill() const { TerminateProcess(pi_.hProcess, 9), WaitForExit(); }
     std::string Message(int ms = 10000) const { return TakeMessageBox(pi_.dwProcessId, ms); }
-    HWND Window(const char* cls, const char* caption = nullptr) const {
-        return WindowOf(pi_.dwProcessId, cls, caption);
+    HWND Window(const char* cls, const char* caption = nullptr, bool shown = false) const {
+        return WindowOf(pi_.dwProcessId, cls, caption, shown);
     }
-    HWND Form(const char* caption) const {  // once shown, its controls made
-        return WindowOf(pi_.dwProcessId, kFormClass, caption, true);
-    }
+    HWND Form(const char* caption) const { return Window(kFormClass, caption, true); }  // made
     HWND Main() const { return Window("OnlineTimer.Main"); }
     HWND Tray() const { return FindWindowExA(Main(), nullptr, "OnlineTimer.TrayIcon", nullptr); }
     HWND Stats() const { return Window(kFormClass, "Stats"); }  // once start-up is over
@@ -102,6 +100,18 @@ class TimerProcess {
         const int before = TotalShown();
         return Sleep(2500), TotalShown() > before;
     }
+    // The History window's status line (the window opened before), once it says this.
+    std::string HistoryStatus(const std::string& part = "", int ms = 10000) const {
+        const HWND status = GetDlgItem(Form("History"), HistoryWindow::kStatus);
+        return WaitFor([&] { return Contains(WindowText(status), part); }, ms), WindowText(status);
+    }
+    BOOL ForgetIcon() const {  // as a restarting shell does, until it says the taskbar is new
+        NOTIFYICONDATAA icon = {};
+        icon.cbSize = NOTIFYICONDATAA_V1_SIZE, icon.hWnd = Tray(), icon.uID = 1;
+        return Shell_NotifyIconA(NIM_DELETE, &icon);
+    }
+    void NewTaskbar() const { Send(RegisterWindowMessageA("TaskbarCreated")); }
+    LRESULT Send(UINT m, WPARAM w = 0, LPARAM l = 0) const { return SendMessageA(Main(), m, w, l); }
     void Post(UINT msg, WPARAM wParam = 0) const { PostMessageA(Main(), msg, wParam, 0); }
     void Menu(int id) const { Post(WM_COMMAND, static_cast<WPARAM>(id)); }
     void Click(const char* form, int id) const {
@@ -112,4 +122,5 @@ class TimerProcess {
 
   private:
     PROCESS_INFORMATION pi_ = {};
+    bool started_ = false;
 };
