@@ -229,7 +229,7 @@ TEST_F(NetworkTest, NothingIsCountedWhileRasDoesNotAnswer) {
     EXPECT_LE(during - before, 1);
     WriteFileBytes(ras, "connected VPN\n");
     EXPECT_TRUE(WaitFor([&] { return program.TotalShown() >= during + 2; }));
-    WriteFileBytes(ras, "error 623\n");  // a RAS that fails says nothing is up
+    WriteFileBytes(ras, "error 623\n"), Sleep(2000);  // failing RAS: nothing is up, once asked
     EXPECT_FALSE(program.Counting());
     WriteFileBytes(ras, "hang now\n"), Sleep(1000);
     ASSERT_TRUE(program.Close());
