@@ -150,10 +150,7 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     const HistoryPaths folder{dir.string(), files.session, ""};
     HistoryRecorder unreadableHistory(folder);
     const bool flushed = unreadableHistory.Flush();  // and nothing waits: nothing to say
-    std::string reason;
-    const bool cut = SystemFileOps().Truncate((dir / "none").string(), 0, reason);
-    EXPECT_EQ(std::tuple(flushed, unreadableHistory.Problem(), cut, reason),
-              std::tuple(true, "", false, "No such file or directory"));
+    EXPECT_EQ(std::to_string(flushed) + unreadableHistory.Problem(), "1");
     MoreOptions options;  // the options beside the history, saved and read back
     options.counted = {CountedKind::kChosen, ConnectionSource::kNetwork, "Home"};
     SaveMoreOptions(options, (dir / "options.ini").string());
