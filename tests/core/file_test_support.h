@@ -41,8 +41,10 @@ class FilesTest : public ::testing::Test {
 // write cut short, removing left undone; the disk is not waited for.
 struct FaultyOps : FileOps {
     bool held = false, full = false, removeFails = false;
-    size_t cut = 0;  // the bytes each write gets through, if set
+    size_t cut = 0;      // the bytes each write gets through, if set
+    int heldAfter = -1;  // the appends let through before they are held, if set
     std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
+        held |= mode[0] == 'a' && heldAfter-- == 0;
         if ((held && mode[0] == 'a') || (full && mode[0] == 'w'))
             return reason = mode[0] == 'a' ? "another program has it open" : "the disk is full",
                    nullptr;

@@ -147,6 +147,15 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     }
     const auto tail = LoadHistory(files.history).sessions;
     EXPECT_EQ(std::vector(tail.end() - 3, tail.end()), std::vector({at(30, 5), at(40), at(30)}));
+    // Two of one start and connection, the second in progress: the first goes in, the second is
+    // held up, then goes in too.
+    Write(files.session, FormatSessionLine(at(50, 0)) + "\r\n" + FormatSessionLine(at(50)) +
+                             "\r\nhistory-bytes=" + std::to_string(Read(files.history).size()) +
+                             ",in-progress\r\n");
+    HistoryRecorder twice(files, ops);
+    ops.heldAfter = 1, twice.Recover(), ops.held = false, twice.Flush();
+    const auto last = LoadHistory(files.history).sessions;
+    EXPECT_EQ(std::vector(last.end() - 2, last.end()), std::vector({at(50, 0), at(50)}));
     const HistoryPaths folder{dir.string(), files.session, ""};
     HistoryRecorder unreadableHistory(folder);
     const bool flushed = unreadableHistory.Flush();  // and nothing waits: nothing to say
