@@ -275,7 +275,7 @@ TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
     hang = true;
     time([&] { ask(one), ask(all), ask(metered); });
     hang = false, wait(100), ask(one), ask(all), ask(metered), wait(100), got += "| ";
-    hang = true, ask(one, milliseconds(0));  // and its next call begins, held up
+    hang = true, ask(one, milliseconds(0)), wait(20);  // and its next call begins, held up
     std::thread letGo([&] { wait(50), hang = false; });
     ask(one), letGo.join(), wait(400), ask(internet);  // a question new to an idle worker
     hang = true, ask(metered), ask(metered);
