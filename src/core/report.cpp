@@ -51,6 +51,12 @@ std::optional<CalendarDate> DateOf(const std::string& text, std::string_view res
     return time ? std::optional(time->date) : std::nullopt;
 }
 
+std::string Row(const char* format, auto... fields) {
+    char line[200];
+    std::snprintf(line, sizeof line, format, fields...);
+    return line;
+}
+
 std::string DateText(const CalendarDate& date, bool month = false) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
@@ -126,32 +132,89 @@ std::string Json(std::string_view text) {
     return json + '"';
 }
 
-std::string Row(const char* format, auto... fields) {
-    char line[160];
-    std::snprintf(line, sizeof line, format, fields...);
-    return line;
+// A value as the table and CSV show it, and as JSON has it.
+struct Field {
+    std::string text, json;
+};
+Field Text(const std::string& text) {
+    return {text, Json(text)};
+}
+Field Number(int64_t n) {
+    return {std::to_string(n), std::to_string(n)};
+}
+Field Hours(int64_t seconds) {
+    return {FormatHours(seconds), ""};
+}
+// Shown as the History window shows it; in seconds in JSON.
+Field Duration(int64_t seconds) {
+    return {FormatHours(seconds), std::to_string(seconds)};
+}
+Field Yes(bool yes) {
+    return {yes ? "yes" : "no", yes ? "true" : "false"};
+}
+Field Maybe(bool given, Field field) {
+    return given ? field : Field{"", "null"};
 }
 
-std::string Name(const std::string& connection) {
-    return connection.empty() ? std::string(kDialUpKind) : connection;
+struct Column {
+    const char* title;
+    const char* key;  // nullptr: not in JSON
+    int width;        // in the table, left-aligned when negative; the last column goes unpadded
+};
+
+// What a command shows: rows of fields under columns; the status is one row, shown as a list.
+struct Sheet {
+    std::string name;  // of the JSON array of rows; "" for the status
+    std::vector<Column> columns;
+    std::vector<std::vector<Field>> rows;
+};
+
+std::string Render(const Sheet& sheet, Format format) {
+    const std::vector<Column>& columns = sheet.columns;
+    const bool list = sheet.name.empty();
+    if (format == Format::kJson) {
+        std::string rows;
+        for (const auto& row : sheet.rows) {
+            std::string object;
+            for (size_t i = 0; i < columns.size(); ++i)
+                if (const char* key = columns[i].key)
+                    object +=
+                        (object.empty() ? "\"" : ",\"") + std::string(key) + "\":" + row[i].json;
+            rows += list ? object : (rows.empty() ? "{" : ",{") + object + "}";
+        }
+        return list ? rows : "\"" + sheet.name + "\":[" + rows + "]";
+    }
+    std::string out;
+    if (list && format == Format::kTable) {
+        for (size_t i = 0; i < columns.size(); ++i)
+            out += Row("%-20s", (columns[i].title + std::string(":")).c_str()) +
+                   sheet.rows[0][i].text + "\n";
+        return out;
+    }
+    const auto line = [&](auto textOf) {
+        std::string text;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const std::string field = textOf(i);
+            text += format == Format::kCsv    ? (text.empty() ? "" : ",") + CsvText(field)
+                    : i + 1 == columns.size() ? field
+                                              : Row("%*s  ", columns[i].width, field.c_str());
+        }
+        return text + "\n";
+    };
+    out = line([&](size_t i) { return std::string(columns[i].title); });
+    for (const auto& row : sheet.rows) out += line([&](size_t i) { return row[i].text; });
+    return out;
 }
 
-std::string SessionJson(const SessionRecord& s) {
-    return "{\"start\":" + Json(FormatLocalTime(s.start)) +
-           ",\"end\":" + Json(FormatLocalTime(s.end)) +
-           ",\"seconds\":" + std::to_string(s.seconds) +
-           ",\"connection\":" + Json(Name(s.connection));
-}
-
-std::string ConnectionsJson(const std::vector<std::pair<std::string, int64_t>>& connections) {
+Field ConnectionsField(const std::vector<std::pair<std::string, int64_t>>& connections) {
     std::string json;
     for (const auto& [name, seconds] : connections)
         json += (json.empty() ? "{\"name\":" : ",{\"name\":") + Json(name) +
                 ",\"seconds\":" + std::to_string(seconds) + "}";
-    return "[" + json + "]";
+    return {ConnectionsText(connections), "[" + json + "]"};
 }
 
-// The days and months of a calendar month: a monthly allowance's period from the first.
+// The days of a calendar month: a monthly allowance's period from the first.
 Period MonthOf(const CalendarDate& date) {
     return PeriodOf({AllowancePeriod::kMonth}, date);
 }
@@ -160,138 +223,108 @@ CalendarDate DayBefore(const CalendarDate& date) {
     return DateOfDay(DayNumber(date) - 1);
 }
 
-std::string Periods(const Request& r, const UsageTable& table) {
+Sheet Periods(const Request& r, const UsageTable& table) {
     const bool months = r.command == "months";
-    const auto rows = months ? table.RecentMonths(r.count) : table.RecentDays(r.count);
-    std::string out =
-        r.format == Format::kCsv
-            ? std::string(months ? "month" : "date") + ",online time,seconds,sessions,connections\n"
-        : r.format == Format::kTable ? Row("%-10s  %11s  %8s  %s\n", months ? "Month" : "Date",
-                                           "Online time", "Sessions", "Connections")
-                                     : "\"" + r.command + "\":[";
-    for (const DatedUsage& row : rows) {
-        const auto connections =
-            table.ByConnection(row.date, months ? DayBefore(MonthOf(row.date).next) : row.date);
-        const std::string date = DateText(row.date, months);
-        const Usage& u = row.usage;
-        if (r.format == Format::kCsv)
-            out += date + "," + FormatHours(u.seconds) + "," + std::to_string(u.seconds) + "," +
-                   std::to_string(u.sessions) + "," + CsvText(ConnectionsText(connections)) + "\n";
-        else if (r.format == Format::kTable)
-            out += Row("%-10s  %11s  %8d  %s\n", date.c_str(), FormatHours(u.seconds).c_str(),
-                       u.sessions, ConnectionsText(connections).c_str());
-        else
-            out += std::string(out.back() == '[' ? "" : ",") + "{\"" + (months ? "month" : "date") +
-                   "\":" + Json(date) + ",\"seconds\":" + std::to_string(u.seconds) +
-                   ",\"sessions\":" + std::to_string(u.sessions) +
-                   ",\"connections\":" + ConnectionsJson(connections) + "}";
-    }
-    return r.format == Format::kJson ? out + "]" : out;
+    Sheet sheet{r.command,
+                {{months ? "month" : "date", months ? "month" : "date", -10},
+                 {"online time", nullptr, 11},
+                 {"seconds", "seconds", 8},
+                 {"sessions", "sessions", 8},
+                 {"connections", "connections", 0}},
+                {}};
+    for (const DatedUsage& row : months ? table.RecentMonths(r.count) : table.RecentDays(r.count))
+        sheet.rows.push_back(
+            {Text(DateText(row.date, months)), Hours(row.usage.seconds), Number(row.usage.seconds),
+             Number(row.usage.sessions),
+             ConnectionsField(table.ByConnection(
+                 row.date, months ? DayBefore(MonthOf(row.date).next) : row.date))});
+    return sheet;
 }
 
-std::string Sessions(const Request& r, const ReportInputs& in) {
+std::string Name(const std::string& connection) {
+    return connection.empty() ? std::string(kDialUpKind) : connection;
+}
+
+Sheet Sessions(const Request& r, const ReportInputs& in) {
     std::vector<SessionRecord> sessions = in.history.sessions;
     sessions.insert(sessions.end(), in.waiting.begin(), in.waiting.end());
     if (in.inProgress) sessions.push_back(*in.inProgress);
-    std::string out = r.format == Format::kCsv     ? "start,end,seconds,connection,in progress\n"
-                      : r.format == Format::kTable ? Row("%-25s  %-25s  %11s  %s\n", "Start", "End",
-                                                         "Online time", "Connection")
-                                                   : "\"sessions\":[";
+    Sheet sheet{"sessions",
+                {{"start", "start", -25},
+                 {"end", "end", -25},
+                 {"online time", nullptr, 11},
+                 {"seconds", "seconds", 7},
+                 {"in progress", "inProgress", -11},
+                 {"connection", "connection", 0}},
+                {}};
     for (size_t i = 0; i < sessions.size(); ++i) {
         const SessionRecord& s = sessions[i];
         if ((r.from && s.start.date < *r.from) || (r.to && s.start.date > *r.to)) continue;
-        const bool inProgress = in.inProgress && i + 1 == sessions.size();
-        const std::string start = FormatLocalTime(s.start), end = FormatLocalTime(s.end);
-        if (r.format == Format::kCsv)
-            out += start + "," + end + "," + std::to_string(s.seconds) + "," +
-                   CsvText(Name(s.connection)) + (inProgress ? ",yes\n" : ",no\n");
-        else if (r.format == Format::kTable)
-            out += Row("%-25s  %-25s  %11s  %s%s\n", start.c_str(), end.c_str(),
-                       FormatHours(s.seconds).c_str(), Name(s.connection).c_str(),
-                       inProgress ? " (in progress)" : "");
-        else
-            out += std::string(out.back() == '[' ? "" : ",") + SessionJson(s) +
-                   ",\"inProgress\":" + (inProgress ? "true}" : "false}");
+        sheet.rows.push_back({Text(FormatLocalTime(s.start)), Text(FormatLocalTime(s.end)),
+                              Hours(s.seconds), Number(s.seconds),
+                              Yes(in.inProgress && i + 1 == sessions.size()),
+                              Text(Name(s.connection))});
     }
-    return r.format == Format::kJson ? out + "]" : out;
+    return sheet;
 }
 
-std::string Connections(const Request& r, const UsageTable& table) {
-    const auto connections = table.ByConnection(r.month, DayBefore(MonthOf(r.month).next));
-    if (r.format == Format::kJson)
-        return "\"month\":" + Json(DateText(r.month, true)) +
-               ",\"connections\":" + ConnectionsJson(connections);
-    std::string out = r.format == Format::kCsv ? "connection,online time,seconds\n"
-                                               : Row("%11s  %s\n", "Online time", "Connection");
-    for (const auto& [name, seconds] : connections)
-        out +=
-            r.format == Format::kCsv
-                ? CsvText(name) + "," + FormatHours(seconds) + "," + std::to_string(seconds) + "\n"
-                : Row("%11s  %s\n", FormatHours(seconds).c_str(), name.c_str());
-    return out;
+Sheet Connections(const Request& r, const UsageTable& table) {
+    Sheet sheet{"connections",
+                {{"month", "month", -7},
+                 {"online time", nullptr, 11},
+                 {"seconds", "seconds", 8},
+                 {"connection", "name", 0}},
+                {}};
+    for (const auto& [name, seconds] :
+         table.ByConnection(r.month, DayBefore(MonthOf(r.month).next)))
+        sheet.rows.push_back(
+            {Text(DateText(r.month, true)), Hours(seconds), Number(seconds), Text(name)});
+    return sheet;
 }
 
 int64_t UtcSeconds(const LocalTime& t) {
     return LocalSeconds(t) - int64_t{t.utcOffsetMinutes} * 60;
 }
 
-std::string Status(const Request& r, const ReportInputs& in, const UsageTable& table) {
+Sheet Status(const ReportInputs& in, const UsageTable& table) {
     constexpr const char* kPeriodNames[] = {"off", "day", "week", "month"};
     const Allowance& a = in.allowance;
     const bool limited = a.period != AllowancePeriod::kOff && a.seconds > 0;
     const Period period = PeriodOf(a, in.now.date);
     const int64_t used = UsedIn(table, period, in.now.date);
-    const int64_t left = std::max<int64_t>(a.seconds - used, 0);
-    const std::string line = AllowanceLine(a, used, table.DailySeconds(in.now.date, 1)[0]);
-    const char* periodName = kPeriodNames[static_cast<int>(a.period)];
-    const std::optional<SessionRecord>& s = in.inProgress;
-    const int64_t age = s ? UtcSeconds(in.now) - UtcSeconds(s->end) : 0;
+    const SessionRecord s = in.inProgress.value_or(SessionRecord{});
+    const bool going = in.inProgress.has_value();
     int64_t waited = 0;
     for (const SessionRecord& w : in.waiting) waited += w.seconds;
-    const std::string waiting = std::to_string(in.waiting.size());
-
-    if (r.format == Format::kTable)
-        return Row("%-13s%s\n", "Timer:", in.running ? "running" : "not running") +
-               Row("%-13s%s\n", "Total:", FormatDuration(in.total).c_str()) + "In progress: " +
-               (s ? Name(s->connection) + ", " + FormatHours(s->seconds) + " since " +
-                        FormatLocalTime(s->start) + "; checkpoint " + FormatHours(age) + " ago\n"
-                  : "none\n") +
-               "Allowance:   " +
-               (limited ? line + "; " + FormatHours(left) + " left\n" : std::string("none\n")) +
-               "Waiting:     " + waiting + " (" + FormatHours(waited) +
-               "), not in the history yet\n";
-    if (r.format == Format::kCsv)
-        return "running,total,total seconds,session start,session end,session seconds,session "
-               "connection,checkpoint age,allowance,allowance seconds,used seconds,left "
-               "seconds,waiting sessions,waiting seconds\n" +
-               std::string(in.running ? "yes," : "no,") + FormatDuration(in.total) + "," +
-               std::to_string(in.total) + "," +
-               (s ? FormatLocalTime(s->start) + "," + FormatLocalTime(s->end) + "," +
-                        std::to_string(s->seconds) + "," + CsvText(Name(s->connection)) + "," +
-                        std::to_string(age)
-                  : ",,,,") +
-               "," + periodName + "," +
-               (limited ? std::to_string(a.seconds) + "," + std::to_string(used) + "," +
-                              std::to_string(left)
-                        : ",,") +
-               "," + waiting + "," + std::to_string(waited) + "\n";
-    std::string list;
-    for (const SessionRecord& w : in.waiting)
-        list += (list.empty() ? "" : ",") + SessionJson(w) + "}";
-    return "\"now\":" + Json(FormatLocalTime(in.now)) +
-           ",\"running\":" + (in.running ? "true" : "false") +
-           ",\"total\":" + std::to_string(in.total) +
-           ",\"totalText\":" + Json(FormatDuration(in.total)) + ",\"inProgress\":" +
-           (s ? SessionJson(*s) + ",\"ageSeconds\":" + std::to_string(age) + "}" : "null") +
-           ",\"allowance\":" +
-           (limited
-                ? "{\"period\":" + Json(periodName) + ",\"seconds\":" + std::to_string(a.seconds) +
-                      ",\"periodStart\":" + Json(DateText(period.first)) +
-                      ",\"periodEnd\":" + Json(DateText(DayBefore(period.next))) +
-                      ",\"usedSeconds\":" + std::to_string(used) +
-                      ",\"leftSeconds\":" + std::to_string(left) + ",\"text\":" + Json(line) + "}"
-                : "null") +
-           ",\"waiting\":[" + list + "]";
+    return {"",
+            {{"now", "now", 0},
+             {"running", "running", 0},
+             {"total", "total", 0},
+             {"session start", "sessionStart", 0},
+             {"session end", "sessionEnd", 0},
+             {"session", "sessionSeconds", 0},
+             {"connection", "connection", 0},
+             {"checkpoint age", "checkpointAgeSeconds", 0},
+             {"allowance", "allowance", 0},
+             {"used", "usedSeconds", 0},
+             {"left", "leftSeconds", 0},
+             {"allowance text", "allowanceText", 0},
+             {"waiting sessions", "waitingSessions", 0},
+             {"waiting", "waitingSeconds", 0}},
+            {{Text(FormatLocalTime(in.now)),
+              Yes(in.running),
+              {FormatDuration(in.total), std::to_string(in.total)},
+              Maybe(going, Text(FormatLocalTime(s.start))),
+              Maybe(going, Text(FormatLocalTime(s.end))),
+              Maybe(going, Duration(s.seconds)),
+              Maybe(going, Text(Name(s.connection))),
+              Maybe(going, Duration(UtcSeconds(in.now) - UtcSeconds(s.end))),
+              Text(limited ? kPeriodNames[static_cast<int>(a.period)] : "off"),
+              Maybe(limited, Duration(used)),
+              Maybe(limited, Duration(std::max<int64_t>(a.seconds - used, 0))),
+              Maybe(limited, Text(AllowanceLine(a, used, table.DailySeconds(in.now.date, 1)[0]))),
+              Number(static_cast<int64_t>(in.waiting.size())),
+              Duration(waited)}}};
 }
 
 // Written on Windows: CR LF.
@@ -317,10 +350,11 @@ ReportOutput RunReport(const std::vector<std::string>& args, const ReportInputs&
     for (const SessionRecord& s : in.history.sessions) table.Add(s);
     for (const SessionRecord& s : in.waiting) table.Add(s);
     if (in.inProgress) table.Add(*in.inProgress);
-    const std::string body = r.command == "sessions"      ? Sessions(r, in)
-                             : r.command == "connections" ? Connections(r, table)
-                             : r.command == "status"      ? Status(r, in, table)
-                                                          : Periods(r, table);
+    const std::string body = Render(r.command == "sessions"      ? Sessions(r, in)
+                                    : r.command == "connections" ? Connections(r, table)
+                                    : r.command == "status"      ? Status(in, table)
+                                                                 : Periods(r, table),
+                                    r.format);
     const int skipped = in.history.skippedLines;
     const std::string note = skipped > 0 ? HistoryFileText(in.historyPath, skipped) + "\n" : "";
     if (r.format == Format::kJson)
