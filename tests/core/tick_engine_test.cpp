@@ -233,7 +233,7 @@ TEST_F(TickEngineTest, HistoryHoldsEverySecondCountedWhateverHappens) {
             else if (event < 86)
                 asleepMs += pick(100000);
             else
-                ops.held = pick(3) == 1, ops.cut = pick(2) * 40;
+                ops.held = pick(3) == 1, ops.cut = static_cast<size_t>(pick(2)) * 40;
         }
         ops.held = false, ops.cut = 0, engine->FinishSession(), history.Flush();
         int64_t recorded = 0;
