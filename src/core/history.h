@@ -74,6 +74,9 @@ class UsageTable {
     std::map<int64_t, Usage> months_;                                // by year * 12 + month - 1
 };
 
+// How many of the latest days and months that had online time the History window lists.
+inline constexpr size_t kDaysListed = 31, kMonthsListed = 24;
+
 // "5:03:12": hours, minutes and seconds; the hours grow past 24.
 std::string FormatHours(int64_t seconds);
 // "Cellular 3:10:00, Home 0:05:00".

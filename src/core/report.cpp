@@ -13,7 +13,7 @@ namespace {
 constexpr std::string_view kHelp = R"(Usage: online-timer-report COMMAND [--csv | --json]
 Reads the timer's files, also while it runs, and never writes them.
   days [N]             online time per day: the latest N days that had any (31)
-  months [N]           online time per month: the latest N months that had any (12)
+  months [N]           online time per month: the latest N months that had any (24)
   sessions [--from DATE] [--to DATE]
                        the sessions begun on those days, DATE as YYYY-MM-DD
   connections [MONTH]  online time per connection in MONTH, as YYYY-MM (this month)
@@ -28,7 +28,17 @@ session over midnight is split between its days as in the History window.
 Exit status: 0 done, 1 a file could not be read, 2 a wrong command line.
 )";
 
-constexpr std::string_view kCommands[] = {"days", "months", "connections", "sessions", "status"};
+// What takes a value after it: the days and months by default as many as the History window lists.
+struct Command {
+    std::string_view name;
+    bool takesValue{};
+    size_t count{};
+};
+constexpr Command kCommands[] = {{"days", true, kDaysListed},
+                                 {"months", true, kMonthsListed},
+                                 {"connections", true},
+                                 {"sessions"},
+                                 {"status"}};
 
 enum class Format { kTable, kCsv, kJson };
 
@@ -37,7 +47,7 @@ struct Request {
     std::optional<std::string> value;  // N or MONTH
     std::optional<CalendarDate> from, to;
     Format format = Format::kTable;
-    size_t count = 0;
+    size_t count;
     CalendarDate month;
 };
 
@@ -66,50 +76,50 @@ std::string DateText(const CalendarDate& date, bool month = false) {
 std::variant<Request, std::string> Parse(const std::vector<std::string>& args,
                                          const LocalTime& now) {
     Request r;
+    bool takesValue = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const auto known = std::find(std::begin(kCommands), std::end(kCommands), a);
         if (a == "--csv" || a == "--json") {
             const Format format = a == "--csv" ? Format::kCsv : Format::kJson;
             if (r.format != Format::kTable && r.format != format)
-                return "--csv and --json cannot go together";
+                return "--csv and --json do not go together";
             r.format = format;
         } else if (a == "--from" || a == "--to") {
-            if (i + 1 == args.size()) return a + " needs a date, as YYYY-MM-DD";
+            if (i + 1 == args.size()) return a + " needs a date (YYYY-MM-DD)";
             const auto date = DateOf(args[++i], "T00:00:00+00:00");
-            if (!date) return Quoted(args[i]) + " is not a date: write it as YYYY-MM-DD";
+            if (!date) return Quoted(args[i]) + " is not a date (YYYY-MM-DD)";
             (a == "--from" ? r.from : r.to) = date;
         } else if (a.starts_with("--")) {
             return "unknown option " + Quoted(a) + " (see --help)";
         } else if (r.command.empty()) {
+            const auto known = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                            [&](const Command& c) { return c.name == a; });
             if (known == std::end(kCommands))
-                return "unknown command " + Quoted(a) +
-                       ": give days, months, sessions, connections or status";
+                return "unknown command " + Quoted(a) + " (see --help)";
             r.command = a;
-        } else if (!r.value && r.command != "sessions" && r.command != "status") {
+            r.count = known->count;
+            takesValue = known->takesValue;
+        } else if (!r.value && takesValue) {
             r.value = a;
         } else {
             return "unexpected " + Quoted(a) + " after " + r.command;
         }
     }
     if (r.command.empty())
-        return "no command: give days, months, sessions, connections or status (see --help)";
-    if ((r.from || r.to) && r.command != "sessions")
-        return "--from and --to go with the sessions command only";
+        return "no command: days, months, sessions, connections or status (see --help)";
+    if ((r.from || r.to) && r.command != "sessions") return "--from and --to are for sessions only";
     if (r.from && r.to && *r.from > *r.to)
-        return "the range is backwards: --from " + DateText(*r.from) + " is after --to " +
-               DateText(*r.to);
-    r.count = r.command == "days" ? 31 : 12;
+        return "the range is backwards: " + DateText(*r.from) + " is after " + DateText(*r.to);
     r.month = {now.date.year, now.date.month, 1};
     if (r.value && r.command == "connections") {
         const auto month = DateOf(*r.value, "-01T00:00:00+00:00");
-        if (!month) return Quoted(*r.value) + " is not a month: write it as YYYY-MM";
+        if (!month) return Quoted(*r.value) + " is not a month (YYYY-MM)";
         r.month = *month;
     } else if (r.value) {
         const std::string& n = *r.value;
         const auto [end, error] = std::from_chars(n.data(), n.data() + n.size(), r.count);
         if (error != std::errc() || end != n.data() + n.size() || r.count == 0)
-            return Quoted(n) + " is not a positive whole number of " + r.command;
+            return Quoted(n) + " is not a positive whole number";
     }
     return r;
 }
@@ -158,8 +168,8 @@ Field Maybe(bool given, Field field) {
 
 struct Column {
     const char* title;
-    const char* key;  // nullptr: not in JSON
-    int width;        // in the table, left-aligned when negative; the last column goes unpadded
+    const char* key;    // nullptr: not in JSON
+    bool left = false;  // in the table, where numbers are to the right; the last is not padded
 };
 
 // What a command shows: rows of fields under columns; the status is one row, shown as a list.
@@ -191,13 +201,19 @@ std::string Render(const Sheet& sheet, Format format) {
                    sheet.rows[0][i].text + "\n";
         return out;
     }
+    std::vector<size_t> widths;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        widths.push_back(std::string_view(columns[i].title).size());
+        for (const auto& row : sheet.rows) widths[i] = std::max(widths[i], row[i].text.size());
+    }
     const auto line = [&](auto textOf) {
         std::string text;
         for (size_t i = 0; i < columns.size(); ++i) {
-            const std::string field = textOf(i);
-            text += format == Format::kCsv    ? (text.empty() ? "" : ",") + CsvText(field)
-                    : i + 1 == columns.size() ? field
-                                              : Row("%*s  ", columns[i].width, field.c_str());
+            const std::string field = textOf(i), pad(widths[i] - field.size(), ' ');
+            text += format == Format::kCsv ? (text.empty() ? "" : ",") + CsvText(field)
+                    : i + 1 == columns.size()
+                        ? field
+                        : (columns[i].left ? field + pad : pad + field) + "  ";
         }
         return text + "\n";
     };
@@ -226,11 +242,11 @@ CalendarDate DayBefore(const CalendarDate& date) {
 Sheet Periods(const Request& r, const UsageTable& table) {
     const bool months = r.command == "months";
     Sheet sheet{r.command,
-                {{months ? "month" : "date", months ? "month" : "date", -10},
-                 {"online time", nullptr, 11},
-                 {"seconds", "seconds", 8},
-                 {"sessions", "sessions", 8},
-                 {"connections", "connections", 0}},
+                {{months ? "month" : "date", months ? "month" : "date", true},
+                 {"online time", nullptr},
+                 {"seconds", "seconds"},
+                 {"sessions", "sessions"},
+                 {"connections", "connections"}},
                 {}};
     for (const DatedUsage& row : months ? table.RecentMonths(r.count) : table.RecentDays(r.count))
         sheet.rows.push_back(
@@ -250,12 +266,12 @@ Sheet Sessions(const Request& r, const ReportInputs& in) {
     sessions.insert(sessions.end(), in.waiting.begin(), in.waiting.end());
     if (in.inProgress) sessions.push_back(*in.inProgress);
     Sheet sheet{"sessions",
-                {{"start", "start", -25},
-                 {"end", "end", -25},
-                 {"online time", nullptr, 11},
-                 {"seconds", "seconds", 7},
-                 {"in progress", "inProgress", -11},
-                 {"connection", "connection", 0}},
+                {{"start", "start", true},
+                 {"end", "end", true},
+                 {"online time", nullptr},
+                 {"seconds", "seconds"},
+                 {"in progress", "inProgress", true},
+                 {"connection", "connection"}},
                 {}};
     for (size_t i = 0; i < sessions.size(); ++i) {
         const SessionRecord& s = sessions[i];
@@ -270,10 +286,10 @@ Sheet Sessions(const Request& r, const ReportInputs& in) {
 
 Sheet Connections(const Request& r, const UsageTable& table) {
     Sheet sheet{"connections",
-                {{"month", "month", -7},
-                 {"online time", nullptr, 11},
-                 {"seconds", "seconds", 8},
-                 {"connection", "name", 0}},
+                {{"month", "month", true},
+                 {"online time", nullptr},
+                 {"seconds", "seconds"},
+                 {"connection", "name"}},
                 {}};
     for (const auto& [name, seconds] :
          table.ByConnection(r.month, DayBefore(MonthOf(r.month).next)))
@@ -297,20 +313,20 @@ Sheet Status(const ReportInputs& in, const UsageTable& table) {
     int64_t waited = 0;
     for (const SessionRecord& w : in.waiting) waited += w.seconds;
     return {"",
-            {{"now", "now", 0},
-             {"running", "running", 0},
-             {"total", "total", 0},
-             {"session start", "sessionStart", 0},
-             {"session end", "sessionEnd", 0},
-             {"session", "sessionSeconds", 0},
-             {"connection", "connection", 0},
-             {"checkpoint age", "checkpointAgeSeconds", 0},
-             {"allowance", "allowance", 0},
-             {"used", "usedSeconds", 0},
-             {"left", "leftSeconds", 0},
-             {"allowance text", "allowanceText", 0},
-             {"waiting sessions", "waitingSessions", 0},
-             {"waiting", "waitingSeconds", 0}},
+            {{"now", "now"},
+             {"running", "running"},
+             {"total", "total"},
+             {"session start", "sessionStart"},
+             {"session end", "sessionEnd"},
+             {"session", "sessionSeconds"},
+             {"connection", "connection"},
+             {"checkpoint age", "checkpointAgeSeconds"},
+             {"allowance", "allowance"},
+             {"used", "usedSeconds"},
+             {"left", "leftSeconds"},
+             {"allowance text", "allowanceText"},
+             {"waiting sessions", "waitingSessions"},
+             {"waiting", "waitingSeconds"}},
             {{Text(FormatLocalTime(in.now)),
               Yes(in.running),
               {FormatDuration(in.total), std::to_string(in.total)},

@@ -9,17 +9,17 @@
 
 // What the report command reads from the program's files, and when.
 struct ReportInputs {
-    std::string historyPath;  // named where lines of it could not be read
-    HistoryRead history;
-    std::vector<SessionRecord> waiting;       // not in the history yet
-    std::optional<SessionRecord> inProgress;  // as at its last checkpoint
-    int32_t total = 0;                        // the log
-    Allowance allowance;
-    LocalTime now;
+    std::string historyPath{};  // named where lines of it could not be read
+    HistoryRead history{};
+    std::vector<SessionRecord> waiting{};       // not in the history yet
+    std::optional<SessionRecord> inProgress{};  // as at its last checkpoint
+    int32_t total = 0;                          // the log
+    Allowance allowance{};
+    LocalTime now{};
     bool running = false;
     // Why the history's files, or the total and the allowance (only the status needs them), could
     // not be read; "" when they were.
-    std::string historyError, statusError;
+    std::string historyError{}, statusError{};
 };
 
 struct ReportOutput {
