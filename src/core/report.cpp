@@ -47,7 +47,7 @@ struct Request {
     std::optional<std::string> value;  // N or MONTH
     std::optional<CalendarDate> from, to;
     Format format = Format::kTable;
-    size_t count;
+    size_t count{};
     CalendarDate month;
 };
 
