@@ -305,9 +305,10 @@ int64_t UtcSeconds(const LocalTime& t) {
 Sheet Status(const ReportInputs& in, const UsageTable& table) {
     constexpr const char* kPeriodNames[] = {"off", "day", "week", "month"};
     const Allowance& a = in.allowance;
-    const bool limited = a.period != AllowancePeriod::kOff && a.seconds > 0;
-    const Period period = PeriodOf(a, in.now.date);
-    const int64_t used = UsedIn(table, period, in.now.date);
+    // The line the icon's tip shows, "" when there is no allowance to count against.
+    const std::string line = ViewAllowance(a, table, std::nullopt, in.now, std::nullopt).line;
+    const bool limited = !line.empty();
+    const int64_t used = UsedIn(table, PeriodOf(a, in.now.date), in.now.date);
     const SessionRecord s = in.inProgress.value_or(SessionRecord{});
     const bool going = in.inProgress.has_value();
     int64_t waited = 0;
@@ -338,7 +339,7 @@ Sheet Status(const ReportInputs& in, const UsageTable& table) {
               Text(limited ? kPeriodNames[static_cast<int>(a.period)] : "off"),
               Maybe(limited, Duration(used)),
               Maybe(limited, Duration(std::max<int64_t>(a.seconds - used, 0))),
-              Maybe(limited, Text(AllowanceLine(a, used, table.DailySeconds(in.now.date, 1)[0]))),
+              Maybe(limited, Text(line)),
               Number(static_cast<int64_t>(in.waiting.size())),
               Duration(waited)}}};
 }

@@ -16,8 +16,8 @@ ReportInputs Inputs() {
     in.waiting = ParseHistory("2026-12-06T08:00:00+01:00,2026-12-06T08:10:00+01:00,600\n").sessions;
     in.inProgress =
         ParseSessionLine("2026-12-07T09:00:00+01:00,2026-12-07T09:30:00+01:00,1800,Home");
-    in.now = *ParseLocalTime("2026-12-07T09:30:42+01:00"),
-    in.allowance = {AllowancePeriod::kMonth, 36000};
+    in.now = *ParseLocalTime("2026-12-07T10:30:42+02:00"),
+    in.allowance = {AllowancePeriod::kMonth, 3600};
     return in;
 }
 
@@ -59,11 +59,11 @@ TEST(Report, EachCommandAndFormat) {
          "\"month\":\"2026-12\",\"seconds\":1800,\"name\":\"\xc3\x9c "
          "\\\"a,\\u0009b\\\\\"},{\"month\":\"2026-12\",\"seconds\":600,\"name\":\"dial-up\"}],"
          "\"skippedLines\":1}\n|~",
-         "status=now:                2026-12-07T09:30:42+01:00\nrunning:            yes\ntotal:    "
+         "status=now:                2026-12-07T10:30:42+02:00\nrunning:            yes\ntotal:    "
          "          01:01:01:01\nsession start:      2026-12-07T09:00:00+01:00\nsession end:       "
          " 2026-12-07T09:30:00+01:00\nsession:            0:30:00\nconnection:         "
          "Home\ncheckpoint age:     0:00:42\nallowance:          month\nused:               "
-         "1:10:00\nleft:               8:50:00\nallowance text:     This month: 1:10 of 10:00 (11 "
+         "1:10:00\nleft:               0:00:00\nallowance text:     This month: 1:10 of 1:00 (116 "
          "%) - today 0:30\nwaiting sessions:   1\nwaiting:            0:10:00\n\n~|"},
         Inputs());
     // Nothing in progress, an allowance of none, nothing waiting, the timer not running.
@@ -96,6 +96,8 @@ TEST(Report, WrongCommandLinesAndFilesThatCannotBeRead) {
          "connections 2026-13=\"2026-13\" is not a month (YYYY-MM)",
          "--csv status --json=--csv and --json do not go together"},
         {}, "2||online-timer-report: ", "\n");
+    const ReportOutput help = RunReport({"days", "0", "--help"}, {});  // wins over the wrong 0
+    EXPECT_EQ(std::pair(help.exitCode, help.out.substr(0, 6)), std::pair(0, std::string("Usage:")));
     ReportInputs in = Inputs();
     in.statusError = "tavo.dat: bad";
     ExpectEach({"status=1||tavo.dat: bad\n",
