@@ -22,9 +22,10 @@ set(script ${PROJECT_SOURCE_DIR}/installer/online_timer.nsi)
 set(icon ${PROJECT_SOURCE_DIR}/res/online_timer.ico)
 add_custom_command(
     OUTPUT ${ONLINE_TIMER_SETUP}
-    COMMAND ${MAKENSIS} -V2 -DEXE=$<TARGET_FILE:OnlineTimer> -DICON=${icon}
+    COMMAND ${MAKENSIS} -V2 -DEXE=$<TARGET_FILE:OnlineTimer>
+            -DREPORT=$<TARGET_FILE:online-timer-report> -DICON=${icon}
             -DOUTFILE=${ONLINE_TIMER_SETUP} -DARCH=${nsis_arch} ${script}
-    DEPENDS OnlineTimer ${script} ${icon}
+    DEPENDS OnlineTimer online-timer-report ${script} ${icon}
     COMMENT "Making the installer"
     VERBATIM)
 add_custom_target(installer ALL DEPENDS ${ONLINE_TIMER_SETUP})

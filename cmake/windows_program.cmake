@@ -40,6 +40,13 @@ if(MINGW)
     target_compile_options(win PRIVATE -ffunction-sections -fdata-sections)
     target_link_options(OnlineTimer PRIVATE -static -s -Wl,--gc-sections)
 endif()
+# The report command for scripts, installed beside the program: a console program, wmain's
+# arguments in UTF-16.
+add_executable(online-timer-report src/report/report_main_win.cpp)
+target_link_libraries(online-timer-report PRIVATE win)
+if(MINGW)
+    target_link_options(online-timer-report PRIVATE -municode -static -s -Wl,--gc-sections)
+endif()
 if(ONLINE_TIMER_TESTS)
     # Sends messages to the program's windows from outside: tools/screenshots drives it.
     add_executable(win_send tools/win_send.cpp)

@@ -1,5 +1,6 @@
 ; The installer, built with makensis. The build defines:
 ;   EXE      the program to install        ICON   its icon
+;   REPORT   the report command beside it
 ;   OUTFILE  the installer to write        ARCH   amd64 or x86
 ; Switches: /CurrentUser (the default) or /AllUsers, /NOSTARTUP, /S for a silent install.
 ; The uninstaller takes /REMOVEDATA to delete the time log, history and options without asking.
@@ -84,6 +85,8 @@ Section "${NAME}" SecProgram
     !insertmacro CloseProgram
     SetOutPath "$INSTDIR"
     File "/oname=OnlineTimer.exe" "${EXE}"
+    ; For scripts, run by its path: on no PATH.
+    File "/oname=online-timer-report.exe" "${REPORT}"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
     CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\OnlineTimer.exe"
     ; Set again by the next section when it is chosen this time.
@@ -130,6 +133,7 @@ FunctionEnd
 Section "Uninstall"
     !insertmacro CloseProgram
     Delete "$INSTDIR\OnlineTimer.exe"
+    Delete "$INSTDIR\online-timer-report.exe"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\${NAME}.lnk"

@@ -25,15 +25,14 @@ CalendarDate FirstOfMonth(int64_t index) {
     return {static_cast<int>(index / 12), static_cast<int>(index % 12) + 1, 1};
 }
 
-// As a CSV field: quoted, its quotes doubled, when it holds a comma or a quote. A line end would
-// split the line: it becomes a space.
+}  // namespace
+
+// A line end would split the line: it becomes a space.
 std::string CsvText(std::string_view text) {
     std::string field;
     for (const char c : text) field.append(c == '"' ? 2 : 1, c == '\r' || c == '\n' ? ' ' : c);
     return text.find_first_of(",\"") == std::string_view::npos ? field : '"' + field + '"';
 }
-
-}  // namespace
 
 std::string FormatSessionLine(const SessionRecord& s) {
     const std::string line =

@@ -23,6 +23,9 @@ struct SessionRecord {
 inline constexpr std::string_view kDialUpKind = "dial-up";
 inline constexpr std::string_view kHistoryHeader = "start,end,seconds,connection";
 
+// As a CSV field: quoted, its quotes doubled, when it holds a comma or a quote.
+std::string CsvText(std::string_view text);
+
 // "2026-12-07T14:03:12+01:00,2026-12-07T14:20:00+01:00,1008,Cellular", without a line end; the
 // name quoted as CSV wants it, and left out when there is none, as older versions wrote.
 std::string FormatSessionLine(const SessionRecord& session);
@@ -70,6 +73,9 @@ class UsageTable {
     std::map<int64_t, std::map<std::string, int64_t>> connections_;  // by day number
     std::map<int64_t, Usage> months_;                                // by year * 12 + month - 1
 };
+
+// How many of the latest days and months that had online time the History window lists.
+inline constexpr size_t kDaysListed = 31, kMonthsListed = 24;
 
 // "5:03:12": hours, minutes and seconds; the hours grow past 24.
 std::string FormatHours(int64_t seconds);

@@ -36,3 +36,7 @@ std::string PerUserCopy(const std::string& fixedPath);
 // The history's files in the user's own application data folder, made when missing (Windows
 // only); empty paths when there is no such folder.
 HistoryPaths ResolveHistoryPaths();
+// Where a reader finds the files the program uses, making and copying nothing: the per-user copy
+// when it exists, else the fixed path, and the history's files (Windows only).
+DataPaths FindDataPaths();
+HistoryPaths FindHistoryPaths();

@@ -58,6 +58,14 @@ class WindowsFileSystem : public FileSystemProbe {
     }
 };
 
+// The program reads a fixed file it cannot write through the copy it makes of it: the same bytes.
+class ReadingFileSystem : public WindowsFileSystem {
+  public:
+    bool CanWrite(const std::string&) override { return true; }
+    void CreateFolderOf(const std::string&) override {}
+    bool Copy(const std::string&, const std::string&) override { return false; }
+};
+
 }  // namespace
 
 std::string PerUserCopy(const std::string& fixedPath) {
@@ -71,11 +79,21 @@ DataPaths ResolveDataPaths() {
     return ResolveDataPaths({}, {PerUserCopy(kSettingsPath), PerUserCopy(kLogPath)}, fs);
 }
 
-HistoryPaths ResolveHistoryPaths() {
+DataPaths FindDataPaths() {
+    ReadingFileSystem fs;
+    return ResolveDataPaths({}, {PerUserCopy(kSettingsPath), PerUserCopy(kLogPath)}, fs);
+}
+
+HistoryPaths FindHistoryPaths() {
     const std::string appData = LocalAppData();
     if (appData.empty()) return {};
     const std::string folder = appData + "\\Velmora Online Timer";
-    CreateFolders(folder);
     return {folder + "\\history.csv", folder + "\\session-in-progress.csv",
             folder + "\\options.ini"};
+}
+
+HistoryPaths ResolveHistoryPaths() {
+    const HistoryPaths paths = FindHistoryPaths();
+    if (!paths.history.empty()) CreateFolders(paths.history.substr(0, paths.history.rfind('\\')));
+    return paths;
 }

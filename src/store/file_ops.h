@@ -25,3 +25,20 @@ class FileOps {
 };
 
 FileOps& SystemFileOps();
+
+// For a reader beside the running program: a file is opened for reading only, and shared so that
+// the program can append to it and replace it meanwhile. Every write is refused.
+class ReadOnlyFileOps : public FileOps {
+  public:
+    std::FILE* Open(const std::string& path, const char* mode, std::string& reason) override;
+    bool WriteAll(std::FILE*, std::string_view) override { return false; }
+    bool FlushToDisk(std::FILE*) override { return false; }
+    bool Replace(const std::string&, const std::string&, std::string& reason) override {
+        return reason = kReadOnly, false;
+    }
+    void Remove(const std::string&) override {}
+    bool Truncate(const std::string&, size_t, std::string& reason) override {
+        return reason = kReadOnly, false;
+    }
+    static constexpr const char* kReadOnly = "files are only read here";
+};

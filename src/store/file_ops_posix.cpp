@@ -43,6 +43,12 @@ bool FileOps::Truncate(const std::string& path, size_t size, std::string& reason
     return false;
 }
 
+std::FILE* ReadOnlyFileOps::Open(const std::string& path, const char* mode, std::string& reason) {
+    if (std::string_view(mode) == "rb") return FileOps::Open(path, mode, reason);
+    reason = kReadOnly;
+    return nullptr;
+}
+
 FileOps& SystemFileOps() {
     static FileOps ops;
     return ops;

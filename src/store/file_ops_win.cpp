@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <system_error>
@@ -83,6 +84,28 @@ bool FileOps::Truncate(const std::string& path, size_t size, std::string& reason
     if (!cut) reason = ReasonFor(GetLastError());
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     return cut;
+}
+
+// The runtime's fopen does not share deletion: the program could not replace a file held so.
+std::FILE* ReadOnlyFileOps::Open(const std::string& path, const char* mode, std::string& reason) {
+    if (std::string_view(mode) != "rb") {
+        reason = kReadOnly;
+        return nullptr;
+    }
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = ReasonFor(GetLastError());
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
+    std::FILE* stream = fd == -1 ? nullptr : _fdopen(fd, "rb");
+    if (!stream) {
+        reason = "the file could not be read";
+        fd == -1 ? CloseHandle(file) : _close(fd);
+    }
+    return stream;
 }
 
 FileOps& SystemFileOps() {

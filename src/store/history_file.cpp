@@ -28,7 +28,64 @@ void Append(const std::string& path, const SessionRecord& session, std::string& 
     old += bytes;
 }
 
+struct WaitingFile {
+    std::vector<SessionRecord> sessions;
+    std::optional<size_t> historyBytes;       // the history's length before any of them
+    std::optional<SessionRecord> inProgress;  // the last one, when it was kept in progress
+};
+
+WaitingFile ParseWaitingFile(std::string_view bytes) {
+    WaitingFile file{ParseHistory(bytes).sessions, std::nullopt, std::nullopt};
+    // Written by a version that did not keep the length: each is appended.
+    const size_t at = bytes.rfind(kLengthKey);
+    size_t length = 0;
+    if (at != std::string::npos &&
+        std::from_chars(bytes.data() + at + kLengthKey.size(), bytes.data() + bytes.size(), length)
+                .ec == std::errc()) {
+        file.historyBytes = length;
+        if (bytes.find(kInProgress, at) != std::string::npos && !file.sessions.empty())
+            file.inProgress = file.sessions.back();
+    }
+    return file;
+}
+
+// How many at the head of the waiting ones the history holds in `since`, what follows the length
+// kept: in order, each as the next line that can be read.
+size_t AppendedSince(std::string_view since, const std::vector<SessionRecord>& waiting,
+                     const std::optional<SessionRecord>& inProgress) {
+    const auto read = ParseHistory(since).sessions;
+    size_t appended = 0;
+    for (const SessionRecord& s : read) {
+        if (appended == waiting.size()) break;
+        const SessionRecord& w = waiting[appended];
+        // The one in progress ended later than it was kept: the same start and connection.
+        const bool kept = inProgress == w;
+        if (!(s == w || (kept && s.start == w.start && s.connection == w.connection))) break;
+        ++appended;
+    }
+    return appended;
+}
+
 }  // namespace
+
+HistorySnapshot ReadHistorySnapshot(const HistoryPaths& paths, FileOps& ops) {
+    // The waiting ones first: one the program adds meanwhile is then found in the history.
+    WaitingFile file =
+        ParseWaitingFile(ReadWholeFile(paths.session, kHistoryWhat, ops).value_or(""));
+    const std::string bytes = ReadWholeFile(paths.history, kHistoryWhat, ops).value_or("");
+    HistorySnapshot snapshot{ParseHistory(bytes), std::move(file.sessions), std::nullopt};
+    std::vector<SessionRecord>& waiting = snapshot.waiting;
+    if (file.historyBytes && *file.historyBytes <= bytes.size())
+        waiting.erase(waiting.begin(),
+                      waiting.begin() + static_cast<std::ptrdiff_t>(AppendedSince(
+                                            std::string_view(bytes).substr(*file.historyBytes),
+                                            waiting, file.inProgress)));
+    if (file.inProgress && !waiting.empty() && waiting.back() == *file.inProgress) {
+        snapshot.inProgress = waiting.back();
+        waiting.pop_back();
+    }
+    return snapshot;
+}
 
 void AppendSession(const std::string& path, const SessionRecord& session, FileOps& ops) {
     std::string old = ReadWholeFile(path, kHistoryWhat, ops).value_or("");
@@ -48,17 +105,10 @@ void HistoryRecorder::Recover() {
         saveProblem_ = e.what();
         return;
     }
-    waiting_ = ParseHistory(bytes).sessions;
-    // Written by a version that did not keep the length: each is appended.
-    const size_t at = bytes.rfind(kLengthKey);
-    size_t length = 0;
-    if (at != std::string::npos &&
-        std::from_chars(bytes.data() + at + kLengthKey.size(), bytes.data() + bytes.size(), length)
-                .ec == std::errc()) {
-        before_ = length;
-        if (bytes.find(kInProgress, at) != std::string::npos && !waiting_.empty())
-            keptInProgress_ = waiting_.back();
-    }
+    WaitingFile file = ParseWaitingFile(bytes);
+    waiting_ = std::move(file.sessions);
+    before_ = file.historyBytes;
+    keptInProgress_ = file.inProgress;
     Flush();
 }
 
@@ -73,20 +123,9 @@ void HistoryRecorder::Record(const SessionRecord& ended) {
     Flush();
 }
 
-// The sessions at the head of the waiting ones that the history holds after `before_`: in order,
-// each as the next line that can be read.
 void HistoryRecorder::DropAppended(std::string_view since) {
-    const auto read = ParseHistory(since).sessions;
-    size_t appended = 0;
-    for (const SessionRecord& s : read) {
-        if (appended == waiting_.size()) break;
-        const SessionRecord& w = waiting_[appended];
-        // The one in progress ended later than it was kept: the same start and connection.
-        const bool inProgress = keptInProgress_ == w;
-        if (!(s == w || (inProgress && s.start == w.start && s.connection == w.connection))) break;
-        ++appended;
-    }
-    waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(appended));
+    waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(AppendedSince(
+                                                            since, waiting_, keptInProgress_)));
 }
 
 bool HistoryRecorder::Flush() {

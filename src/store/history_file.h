@@ -23,6 +23,16 @@ void AppendSession(const std::string& path, const SessionRecord& session,
 // Throws AppError when the file exists but cannot be read; a missing file is an empty history.
 HistoryRead LoadHistory(const std::string& path, FileOps& ops = SystemFileOps());
 
+// The history and what waits beside it as they stand, read while the program may change them and
+// changing nothing: the sessions not in the history yet, and the one in progress at its last
+// checkpoint. Throws AppError naming the file that cannot be read.
+struct HistorySnapshot {
+    HistoryRead history;
+    std::vector<SessionRecord> waiting;
+    std::optional<SessionRecord> inProgress;
+};
+HistorySnapshot ReadHistorySnapshot(const HistoryPaths& paths, FileOps& ops);
+
 // Every session reaches the history exactly once, whatever holds its file: a session that cannot
 // be appended waits, beside the session in progress, in the second file, and is appended at the
 // next chance. Failures are not thrown but kept as the problem to show.

@@ -76,8 +76,8 @@ std::string FormatLog(const LogRecord& record) {
     return bytes;
 }
 
-std::optional<LogRecord> LoadLogTotal(const std::string& path) {
-    const auto bytes = ReadWholeFile(path, kLogWhat);
+std::optional<LogRecord> LoadLogTotal(const std::string& path, FileOps& ops) {
+    const auto bytes = ReadWholeFile(path, kLogWhat, ops);
     if (!bytes || bytes->empty()) return std::nullopt;
     return ParseLog(*bytes, path);
 }

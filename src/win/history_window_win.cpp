@@ -111,9 +111,9 @@ void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const L
         shown_.Add(sofar);
     }
     today_ = now.date;
-    days_ = shown_.RecentDays(31);
+    days_ = shown_.RecentDays(kDaysListed);
     SyncRows(Item(kDays), Rows(days_, false));
-    SyncRows(Item(kMonths), Rows(shown_.RecentMonths(24), true));
+    SyncRows(Item(kMonths), Rows(shown_.RecentMonths(kMonthsListed), true));
     std::string status = problem_.empty() ? status_ : status_ + " " + problem_;
     const std::string connections =
         ConnectionsText(shown_.ByConnection({today_.year, today_.month, 1}, today_));

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr const char* kMainClass = "OnlineTimer.Main";
 constexpr const char* kTrayClass = "OnlineTimer.TrayIcon";
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickIntervalMs = 925;
@@ -91,7 +90,7 @@ bool Program::CreateMainWindows(HINSTANCE instance) {
     wc.hInstance = instance;
     wc.hIcon = ProgramIcon(false);
     wc.hIconSm = ProgramIcon(true);
-    wc.lpszClassName = kMainClass;
+    wc.lpszClassName = kMainWindowClass;
     RegisterClassExA(&wc);
     wc.lpfnWndProc = TrayWindowProc;
     wc.style = CS_DBLCLKS;
@@ -99,8 +98,8 @@ bool Program::CreateMainWindows(HINSTANCE instance) {
     RegisterClassExA(&wc);
 
     // A hidden top-level window, not a message-only one: only those hear TaskbarCreated.
-    mainWindow_ = CreateWindowExA(0, kMainClass, kProgramTitle, WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
-                                  nullptr, nullptr, instance, this);
+    mainWindow_ = CreateWindowExA(0, kMainWindowClass, kProgramTitle, WS_OVERLAPPEDWINDOW, 0, 0, 0,
+                                  0, nullptr, nullptr, instance, this);
     trayWindow_ = CreateWindowExA(0, kTrayClass, "", WS_CHILD, 0, 0, 0, 0, mainWindow_, nullptr,
                                   instance, this);
     if (!mainWindow_ || !trayWindow_) return false;

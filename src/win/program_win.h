@@ -15,6 +15,9 @@
 class TrayIcon;
 struct ProgramWindows;
 
+// The hidden main window's class: what tells another process that the timer is running.
+inline constexpr const char* kMainWindowClass = "OnlineTimer.Main";
+
 // The running program: a hidden main window with the timer, the tray icon and its menu. It owns
 // the state, where the files are and the tick engine, and hands each window what it needs.
 class Program : private TickHost {

@@ -166,6 +166,35 @@ TEST_F(ProgramTest, AllowanceWarnsOnceAtEachShareOnceShownAcrossARestart) {
     EXPECT_EQ(shares + " " + seen, ",0/,0,50,100 notified red |red |");  // "/": the icon is back
 }
 
+std::string Report(const std::string& args) {  // what the report command writes into cmd's pipe
+    std::FILE* pipe = _popen((Beside("online-timer-report.exe") + " " + args).c_str(), "rb");
+    std::string out;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
+    return _pclose(pipe), out;
+}
+
+// Read while the timer runs a session and another program holds the history open to write it.
+TEST_F(ProgramTest, ReportReadsTheFilesOfTheRunningTimer) {
+    const std::string net = "\xd0\xa1\xd0\xb5\xd1\x82\xd1\x8c, \"\"5G\"\"";  // quoted as CSV
+    WriteFileBytes(history.history, "start,end,seconds,connection\r\n2026-01-05T10:00:00+01:00," +
+                                        ("2026-01-05T11:00:00+01:00,3600,\"" + net + "\"\r\n"));
+    SetRemoteConnection(1);
+    TimerProcess program;  // checkpoints its session a minute in
+    ASSERT_TRUE(WaitFor([&] { return !ReadFileBytes(history.session).empty(); }, 70000));
+    const SessionRecord now = ParseHistory(ReadFileBytes(history.session)).sessions.at(0);
+    HANDLE held = CreateFileW(WIDE(history.history), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+    const std::string status = Report("status --json"), days = Report("days --csv");
+    EXPECT_EQ(
+        std::tuple(Contains(status, "\"running\":true,\"total\":"),
+                   Contains(status, "\"sessionStart\":\"" + FormatLocalTime(now.start)),
+                   days.find("\r\n" + FormatLocalTime(now.end).substr(0, 10) + ","),
+                   Contains(days, "\r\n2026-01-05,1:00:00,3600,1,\"" + net + " 1:00:00\"\r\n")),
+        std::tuple(true, true, days.find("\r\n"), true))
+        << status << days;
+    CloseHandle(held);
+}
+
 using NetworkTest = ProgramTest;
 void Ip(const std::string& args) {  // in the tests' own network (tools/wine-session)
     EXPECT_TRUE(TimerProcess("/bin/ip " + args).Started()) << args;  // Wine starts Linux programs
