@@ -196,9 +196,11 @@ std::string Render(const Sheet& sheet, Format format) {
     }
     std::string out;
     if (list && format == Format::kTable) {
-        for (size_t i = 0; i < columns.size(); ++i)
+        for (size_t i = 0; i < columns.size(); ++i) {  // "-": none, such as no session in progress
+            const std::string& text = sheet.rows[0][i].text;
             out += Row("%-20s", (columns[i].title + std::string(":")).c_str()) +
-                   sheet.rows[0][i].text + "\n";
+                   (text.empty() ? "-" : text) + "\n";
+        }
         return out;
     }
     std::vector<size_t> widths;

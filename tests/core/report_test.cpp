@@ -76,6 +76,8 @@ TEST(Report, EachCommandAndFormat) {
                 "\"leftSeconds\":null,\"allowanceText\":null,\"waitingSessions\":0,"
                 "\"waitingSeconds\":0,\"skippedLines\":0}\n|"},
                none);
+    const std::string table = RunReport({"status"}, none).out;  // what is not there: "-"
+    EXPECT_EQ(table.substr(table.find("session start:"), 23), "session start:      -\r\n");
 }
 
 // A wrong command line says what is wrong on one line and ends with 2. A file that could not be
