@@ -131,6 +131,11 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
     std::string reason;
     EXPECT_FALSE(SystemFileOps().Truncate((dir / "none").string(), 0, reason));
     EXPECT_EQ(reason, "No such file or directory");
+    ReadOnlyFileOps reader;  // beside the running program: reads, and writes nothing
+    const std::string refused = ErrorOf([&] { WriteFileAtomically(paths.log, "", "x", reader); });
+    EXPECT_EQ(
+        std::pair(ReadWholeFile(paths.log, "x", reader), refused.substr(refused.find(':'))),
+        std::pair(std::optional<std::string>(" 1 \r\n"), ": files are only read here" + kAdvice));
 }
 
 // A file the user may not write is used from a per-user copy, seeded on first use only.
