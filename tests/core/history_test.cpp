@@ -156,6 +156,20 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     ops.heldAfter = 1, twice.Recover(), ops.held = false, twice.Flush();
     const auto last = LoadHistory(files.history).sessions;
     EXPECT_EQ(std::vector(last.end() - 2, last.end()), std::vector({at(50, 0), at(50)}));
+    // Read beside the running program: what waits less what the history holds, the one in
+    // progress apart; all of it when the history is shorter than kept.
+    Write(files.history, FormatSessionLine(at(55)) + "\r\n");
+    std::string seen;
+    for (const char* kept : {"0,in-progress", "9999"}) {
+        Write(files.session, FormatSessionLine(at(55)) + "\r\n" + FormatSessionLine(at(56)) +
+                                 "\r\n" + FormatSessionLine(at(57)) + "\r\nhistory-bytes=" + kept);
+        ReadOnlyFileOps reader;
+        const HistorySnapshot s = ReadHistorySnapshot(files, reader);
+        for (const SessionRecord& w : s.waiting) seen += std::to_string(w.start.minute) + " ";
+        seen += (s.inProgress ? std::to_string(s.inProgress->start.minute) : "-") +
+                std::to_string(s.history.sessions.size()) + "|";
+    }
+    EXPECT_EQ(seen, "56 571|55 56 57 -1|");
     const HistoryPaths folder{dir.string(), files.session, ""};
     HistoryRecorder unreadableHistory(folder);
     const bool flushed = unreadableHistory.Flush();  // and nothing waits: nothing to say
