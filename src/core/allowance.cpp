@@ -80,9 +80,11 @@ Period PeriodOf(const Allowance& allowance, const CalendarDate& today) {
 }
 
 int64_t UsedIn(const UsageTable& table, const Period& period, const CalendarDate& today) {
-    const auto days =
-        table.DailySeconds(today, static_cast<int>(DayNumber(today) - DayNumber(period.first) + 1));
-    return std::accumulate(days.begin(), days.end(), int64_t{0});
+    int64_t seconds = 0;
+    for (const Usage& day :
+         table.Daily(today, static_cast<int>(DayNumber(today) - DayNumber(period.first) + 1)))
+        seconds += day.seconds;
+    return seconds;
 }
 
 std::optional<int> WarningDue(const Allowance& allowance, int64_t used, const Period& period,
@@ -168,7 +170,8 @@ AllowanceView ViewAllowance(const Allowance& allowance, const UsageTable& histor
     if (current) sofar.Add({current->start, now, current->seconds, current->connection});
     const Period period = PeriodOf(allowance, now.date);
     const int64_t used = UsedIn(history, period, now.date) + UsedIn(sofar, period, now.date);
-    const int64_t today = history.DailySeconds(now.date, 1)[0] + sofar.DailySeconds(now.date, 1)[0];
+    const int64_t today =
+        history.Daily(now.date, 1)[0].seconds + sofar.Daily(now.date, 1)[0].seconds;
     const int64_t share = used * 100 / allowance.seconds;
     view.percent = static_cast<int>(std::min<int64_t>(share, 100));
     view.line = AllowanceLine(allowance, used, today);

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/traffic.h"
+
 // What the timer counts as online, as the user chose it.
 enum class CountedKind { kDialUp, kMetered, kInternet, kChosen };
 // Where Windows lists a connection: a RAS phone-book entry or connection, a network adapter by its
@@ -39,6 +41,8 @@ struct Sighting {
     // Then the adapters up with a default gateway count, unless it found a captive portal.
     bool unsure = false, captivePortal = false;
     std::vector<SeenConnection> connections{};
+    // The byte counters of what the choice counts, where Windows keeps them.
+    std::vector<TrafficCount> traffic{};
     friend bool operator==(const Sighting&, const Sighting&) = default;
 };
 

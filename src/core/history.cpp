@@ -9,8 +9,8 @@
 
 namespace {
 
-// More than the timer can count: a damaged line.
-constexpr int64_t kLongestSession = 2147483647;
+// More than the timer can count, or than a session could move: a damaged line.
+constexpr int64_t kLongestSession = 2147483647, kMostBytes = int64_t{1} << 48;
 
 std::vector<DatedUsage> Recent(const std::map<int64_t, Usage>& table, size_t count,
                                CalendarDate (*dateOf)(int64_t)) {
@@ -18,6 +18,14 @@ std::vector<DatedUsage> Recent(const std::map<int64_t, Usage>& table, size_t cou
     for (auto it = table.rbegin(); it != table.rend() && rows.size() < count; ++it)
         if (it->second.seconds > 0) rows.push_back({dateOf(it->first), it->second});
     return rows;
+}
+
+void Merge(Usage& into, const Usage& part) {
+    into.seconds += part.seconds;
+    into.sessions += part.sessions;
+    into.data.received += part.data.received;
+    into.data.sent += part.data.sent;
+    into.dataUnknown += part.dataUnknown;
 }
 
 // Years are never negative: a date is read with four digits.
@@ -35,12 +43,34 @@ std::string CsvText(std::string_view text) {
 }
 
 std::string FormatSessionLine(const SessionRecord& s) {
-    const std::string line =
+    std::string line =
         FormatLocalTime(s.start) + "," + FormatLocalTime(s.end) + "," + std::to_string(s.seconds);
-    return s.connection.empty() ? line : line + "," + CsvText(s.connection);
+    if (!s.connection.empty() || s.data) line += "," + CsvText(s.connection);
+    if (s.data) line += "," + std::to_string(s.data->received) + "," + std::to_string(s.data->sent);
+    return line;
 }
 
 namespace {
+
+// A count in decimal digits, up to `most`.
+std::optional<int64_t> Count(std::string_view digits, int64_t most) {
+    int64_t value{};
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() || value < 0 || value > most)
+        return std::nullopt;
+    return value;
+}
+
+// Where the CSV field that `text` starts with ends: past its closing quote when it is quoted.
+size_t FieldEnd(std::string_view text) {
+    if (!text.starts_with('"')) return std::min(text.find(','), text.size());
+    for (size_t i = 1; i < text.size(); ++i) {
+        if (text[i] != '"') continue;
+        if (i + 1 == text.size() || text[i + 1] != '"') return i + 1;
+        ++i;  // a doubled quote
+    }
+    return text.size();
+}
 
 // A CSV field: as it stands, or quoted with its quotes doubled.
 std::optional<std::string> CsvField(std::string_view field) {
@@ -71,21 +101,26 @@ std::optional<SessionRecord> ParseSessionLine(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const size_t first = line.find(','), second = line.find(',', first + 1);
     if (second == std::string_view::npos) return std::nullopt;
-    const size_t third = line.find(',', second + 1);
+    const size_t third = std::min(line.find(',', second + 1), line.size());
     const auto start = ParseLocalTime(line.substr(0, first));
     const auto stop = ParseLocalTime(line.substr(first + 1, second - first - 1));
-    const std::string_view digits = line.substr(second + 1, third - second - 1);
-    const auto connection =
-        third == std::string_view::npos ? std::string() : CsvField(line.substr(third + 1));
-    int64_t seconds{};
-    const auto [end, error] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), seconds);
+    const auto seconds = Count(line.substr(second + 1, third - second - 1), kLongestSession);
+    std::string_view rest = line.substr(std::min(third + 1, line.size()));
+    const size_t named = FieldEnd(rest);
+    const auto connection = third == line.size() ? std::string() : CsvField(rest.substr(0, named));
+    rest.remove_prefix(named);
     // The clock times are not checked against each other: a clock set back or forward, or a time
     // zone changed, during a session leaves any span between them.
-    if (!start || !stop || !connection || error != std::errc() ||
-        end != digits.data() + digits.size() || seconds < 0 || seconds > kLongestSession)
+    if (!start || !stop || !seconds || !connection) return std::nullopt;
+    SessionRecord session{*start, *stop, *seconds, *connection};
+    if (rest.empty()) return session;
+    const size_t sent = rest.find(',', 1);
+    const auto in = Count(rest.substr(1, sent - 1), kMostBytes);
+    const auto out = Count(rest.substr(std::min(sent + 1, rest.size())), kMostBytes);
+    if (!rest.starts_with(',') || sent == std::string_view::npos || !in || !out)
         return std::nullopt;
-    return SessionRecord{*start, *stop, seconds, *connection};
+    session.data = Traffic{*in, *out};
+    return session;
 }
 
 HistoryRead ParseHistory(std::string_view bytes) {
@@ -97,7 +132,10 @@ HistoryRead ParseHistory(std::string_view bytes) {
         std::string_view line = bytes.substr(pos, end - pos);
         pos = end + 1;
         if (first && line.ends_with('\r')) line.remove_suffix(1);
-        if (first && (line == kHistoryHeader || line == kHistoryHeader.substr(0, 17))) continue;
+        // The header, or one older versions wrote before the data or the connection.
+        if (first && (line == kHistoryHeader || line == kHistoryHeader.substr(0, 28) ||
+                      line == kHistoryHeader.substr(0, 17)))
+            continue;
         if (const auto session = ParseSessionLine(line))
             read.sessions.push_back(*session);
         else
@@ -119,27 +157,32 @@ void UsageTable::Add(const SessionRecord& s) {
     const int64_t from = LocalSeconds(s.start);
     const int64_t to = std::clamp(LocalSeconds(s.end), from, from + s.seconds);
     const int64_t first = DayNumber(s.start.date);
-    int64_t given = 0;
+    const Traffic data = s.data.value_or(Traffic{});
+    Usage given;
     std::optional<int64_t> lastMonth;
     for (int64_t day = first; day == first || day * 86400 < to; ++day) {
-        // The seconds up to the end of this day, in proportion to the clock time: the parts add
-        // up to the session's count whatever the rounding.
-        const int64_t upTo = to == from || (day + 1) * 86400 >= to
-                                 ? s.seconds
-                                 : std::llround(static_cast<double>(s.seconds) *
-                                                static_cast<double>((day + 1) * 86400 - from) /
-                                                static_cast<double>(to - from));
-        const int64_t part = upTo - given;
-        given = upTo;
-        Usage& daily = days_[day];
-        daily.seconds += part;
-        connections_[day][s.connection.empty() ? std::string(kDialUpKind) : s.connection] += part;
-        ++daily.sessions;
+        // Up to the end of this day, in proportion to the clock time: the parts add up to the
+        // session's counts whatever the rounding.
+        const bool last = to == from || (day + 1) * 86400 >= to;
+        const auto upTo = [&](int64_t amount) {
+            return last ? amount
+                        : std::llround(static_cast<double>(amount) *
+                                       static_cast<double>((day + 1) * 86400 - from) /
+                                       static_cast<double>(to - from));
+        };
+        const Usage whole{upTo(s.seconds), 0, {upTo(data.received), upTo(data.sent)}};
+        Usage part{whole.seconds - given.seconds,
+                   1,
+                   {whole.data.received - given.data.received, whole.data.sent - given.data.sent},
+                   s.data ? 0 : 1};
+        given = whole;
+        Merge(days_[day], part);
+        Merge(connections_[day][s.connection.empty() ? std::string(kDialUpKind) : s.connection],
+              part);
         const CalendarDate date = DateOfDay(day);
         const int64_t month = int64_t{date.year} * 12 + date.month - 1;
-        Usage& monthly = months_[month];
-        monthly.seconds += part;
-        if (month != lastMonth) ++monthly.sessions;
+        if (month == lastMonth) part.sessions = part.dataUnknown = 0;
+        Merge(months_[month], part);
         lastMonth = month;
     }
 }
@@ -152,26 +195,27 @@ std::vector<DatedUsage> UsageTable::RecentMonths(size_t count) const {
     return Recent(months_, count, FirstOfMonth);
 }
 
-std::vector<int64_t> UsageTable::DailySeconds(const CalendarDate& last, int count) const {
-    std::vector<int64_t> seconds;
+std::vector<Usage> UsageTable::Daily(const CalendarDate& last, int count) const {
+    std::vector<Usage> daily;
     for (int64_t day = DayNumber(last) - count + 1; day <= DayNumber(last); ++day) {
         const auto it = days_.find(day);
-        seconds.push_back(it == days_.end() ? 0 : it->second.seconds);
+        daily.push_back(it == days_.end() ? Usage{} : it->second);
     }
-    return seconds;
+    return daily;
 }
 
-std::vector<std::pair<std::string, int64_t>> UsageTable::ByConnection(
-    const CalendarDate& first, const CalendarDate& last) const {
-    std::map<std::string, int64_t> sums;
+std::vector<NamedUsage> UsageTable::ByConnection(const CalendarDate& first,
+                                                 const CalendarDate& last) const {
+    std::map<std::string, Usage> sums;
     for (auto it = connections_.lower_bound(DayNumber(first));
          it != connections_.end() && it->first <= DayNumber(last); ++it)
-        for (const auto& [name, seconds] : it->second) sums[name] += seconds;
-    std::vector<std::pair<std::string, int64_t>> sorted;
-    for (const auto& [name, seconds] : sums)
-        if (seconds > 0) sorted.emplace_back(name, seconds);
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const auto& a, const auto& b) { return a.second > b.second; });
+        for (const auto& [name, usage] : it->second) Merge(sums[name], usage);
+    std::vector<NamedUsage> sorted;
+    for (const auto& [name, usage] : sums)
+        if (usage.seconds > 0) sorted.push_back({name, usage});
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+        return a.usage.seconds > b.usage.seconds;
+    });
     return sorted;
 }
 
@@ -182,21 +226,34 @@ std::string FormatHours(int64_t seconds) {
     return text;
 }
 
-std::string ConnectionsText(const std::vector<std::pair<std::string, int64_t>>& seconds) {
+std::string DataText(const Usage& usage) {
+    if (usage.dataUnknown >= usage.sessions) return "unknown";
+    const std::string known = FormatBytes(usage.data.received + usage.data.sent);
+    return usage.dataUnknown > 0 ? known + " + unknown" : known;
+}
+
+std::string ConnectionsText(const std::vector<NamedUsage>& connections) {
     std::string text;
-    for (const auto& [name, s] : seconds)
-        text += (text.empty() ? "" : ", ") + name + " " + FormatHours(s);
+    for (const auto& [name, usage] : connections) {
+        text += (text.empty() ? "" : ", ") + name + " " + FormatHours(usage.seconds);
+        if (usage.dataUnknown < usage.sessions) text += " (" + DataText(usage) + ")";
+    }
     return text;
 }
 
 std::string DaysAsCsv(const std::vector<DatedUsage>& days, const UsageTable& table) {
-    std::string csv = "date,online time,seconds,sessions,connections\r\n";
+    std::string csv = "date,online time,seconds,sessions,connections,received,sent\r\n";
     for (const DatedUsage& d : days) {
+        const Usage& u = d.usage;
         char line[80];
         std::snprintf(line, sizeof line, "%04d-%02d-%02d,%s,%lld,%d,", d.date.year, d.date.month,
-                      d.date.day, FormatHours(d.usage.seconds).c_str(),
-                      static_cast<long long>(d.usage.seconds), d.usage.sessions);
-        csv += line + CsvText(ConnectionsText(table.ByConnection(d.date, d.date))) + "\r\n";
+                      d.date.day, FormatHours(u.seconds).c_str(), static_cast<long long>(u.seconds),
+                      u.sessions);
+        csv += line + CsvText(ConnectionsText(table.ByConnection(d.date, d.date)));
+        csv += u.dataUnknown >= u.sessions
+                   ? ",,"
+                   : "," + std::to_string(u.data.received) + "," + std::to_string(u.data.sent);
+        csv += "\r\n";
     }
     return csv;
 }

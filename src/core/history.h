@@ -7,27 +7,30 @@
 #include <vector>
 
 #include "core/local_time.h"
+#include "core/traffic.h"
 
 // One online session: when it began and ended by the local clock, the seconds counted for it as
 // the total counts them (real time, time asleep left out), and what was counted: a connection's
-// name or the kind of connection ("" in lines written before it was recorded).
+// name or the kind of connection ("" in lines written before it was recorded), and the bytes it
+// moved (unknown in lines written before they were, and where Windows does not say).
 struct SessionRecord {
     LocalTime start, end;
     int64_t seconds = 0;
     std::string connection;
+    std::optional<Traffic> data{};
     friend bool operator==(const SessionRecord&, const SessionRecord&) = default;
 };
 
 // What a session of no name counted: lines written before the name was, and the dial-up
 // connections whose name the registry does not say.
 inline constexpr std::string_view kDialUpKind = "dial-up";
-inline constexpr std::string_view kHistoryHeader = "start,end,seconds,connection";
+inline constexpr std::string_view kHistoryHeader = "start,end,seconds,connection,received,sent";
 
 // As a CSV field: quoted, its quotes doubled, when it holds a comma or a quote.
 std::string CsvText(std::string_view text);
 
-// "2026-12-07T14:03:12+01:00,2026-12-07T14:20:00+01:00,1008,Cellular", without a line end; the
-// name quoted as CSV wants it, and left out when there is none, as older versions wrote.
+// "2026-12-07T14:03:12+01:00,2026-12-07T14:20:00+01:00,1008,Cellular,52345,4101", without a line
+// end; the name quoted as CSV wants it. What is not known is left out, as older versions wrote.
 std::string FormatSessionLine(const SessionRecord& session);
 std::optional<SessionRecord> ParseSessionLine(std::string_view line);
 
@@ -45,7 +48,14 @@ std::string HistoryFileText(const std::string& path, int skippedLines);
 struct Usage {
     int64_t seconds = 0;
     int sessions = 0;
+    Traffic data{};       // of the sessions whose data is known
+    int dataUnknown = 0;  // sessions whose data is not
     friend bool operator==(const Usage&, const Usage&) = default;
+};
+struct NamedUsage {
+    std::string name;
+    Usage usage;
+    friend bool operator==(const NamedUsage&, const NamedUsage&) = default;
 };
 struct DatedUsage {
     CalendarDate date;  // for a month, its first day
@@ -61,17 +71,16 @@ class UsageTable {
     // The latest days (months) that had online time, newest first.
     std::vector<DatedUsage> RecentDays(size_t count) const;
     std::vector<DatedUsage> RecentMonths(size_t count) const;
-    // The seconds of each of the `count` days up to `last`, oldest first.
-    std::vector<int64_t> DailySeconds(const CalendarDate& last, int count) const;
-    // The seconds of each connection from `first` to `last`, most first; a session of no name is
+    // The use of each of the `count` days up to `last`, oldest first.
+    std::vector<Usage> Daily(const CalendarDate& last, int count) const;
+    // The use of each connection from `first` to `last`, most time first; a session of no name is
     // a dial-up one.
-    std::vector<std::pair<std::string, int64_t>> ByConnection(const CalendarDate& first,
-                                                              const CalendarDate& last) const;
+    std::vector<NamedUsage> ByConnection(const CalendarDate& first, const CalendarDate& last) const;
 
   private:
-    std::map<int64_t, Usage> days_;                                  // by day number
-    std::map<int64_t, std::map<std::string, int64_t>> connections_;  // by day number
-    std::map<int64_t, Usage> months_;                                // by year * 12 + month - 1
+    std::map<int64_t, Usage> days_;                                // by day number
+    std::map<int64_t, std::map<std::string, Usage>> connections_;  // by day number
+    std::map<int64_t, Usage> months_;                              // by year * 12 + month - 1
 };
 
 // How many of the latest days and months that had online time the History window lists.
@@ -79,8 +88,10 @@ inline constexpr size_t kDaysListed = 31, kMonthsListed = 24;
 
 // "5:03:12": hours, minutes and seconds; the hours grow past 24.
 std::string FormatHours(int64_t seconds);
-// "Cellular 3:10:00, Home 0:05:00".
-std::string ConnectionsText(const std::vector<std::pair<std::string, int64_t>>& seconds);
-// The day table as a spreadsheet reads it: "date,online time,seconds,sessions,connections" and a
-// line a day.
+// "3.2 GB", received and sent; "unknown" when no session says, "3.2 GB + unknown" when some do not.
+std::string DataText(const Usage& usage);
+// "Cellular 3:10:00 (1.2 GB), Home 0:05:00": the data where some of it is known.
+std::string ConnectionsText(const std::vector<NamedUsage>& connections);
+// The day table as a spreadsheet reads it: "date,online time,seconds,sessions,connections,received,
+// sent" and a line a day; the bytes that are known, none where none is.
 std::string DaysAsCsv(const std::vector<DatedUsage>& days, const UsageTable& table);

@@ -224,11 +224,11 @@ std::string Render(const Sheet& sheet, Format format) {
     return out;
 }
 
-Field ConnectionsField(const std::vector<std::pair<std::string, int64_t>>& connections) {
+Field ConnectionsField(const std::vector<NamedUsage>& connections) {
     std::string json;
-    for (const auto& [name, seconds] : connections)
+    for (const auto& [name, usage] : connections)
         json += (json.empty() ? "{\"name\":" : ",{\"name\":") + Json(name) +
-                ",\"seconds\":" + std::to_string(seconds) + "}";
+                ",\"seconds\":" + std::to_string(usage.seconds) + "}";
     return {ConnectionsText(connections), "[" + json + "]"};
 }
 
@@ -293,10 +293,9 @@ Sheet Connections(const Request& r, const UsageTable& table) {
                  {"seconds", "seconds"},
                  {"connection", "name"}},
                 {}};
-    for (const auto& [name, seconds] :
-         table.ByConnection(r.month, DayBefore(MonthOf(r.month).next)))
-        sheet.rows.push_back(
-            {Text(DateText(r.month, true)), Hours(seconds), Number(seconds), Text(name)});
+    for (const auto& [name, usage] : table.ByConnection(r.month, DayBefore(MonthOf(r.month).next)))
+        sheet.rows.push_back({Text(DateText(r.month, true)), Hours(usage.seconds),
+                              Number(usage.seconds), Text(name)});
     return sheet;
 }
 

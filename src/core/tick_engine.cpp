@@ -57,7 +57,7 @@ void TickEngine::OnTick() {
     const LinkAnswer answer = host_.AskConnection();
     if (answer.answered) {
         notAnswering_.clear();
-        Count(answer.counted, now);
+        Count(answer, now);
     } else if (!notAnswering_.empty() || now - lastTickMs_ >= kMaxCountedGapMs) {
         // Until it answers, nothing is counted; what was held for its answer is not either.
         notAnswering_ = answer.asked;
@@ -78,17 +78,27 @@ void TickEngine::OnTick() {
     }
 }
 
-void TickEngine::Count(const std::optional<std::string>& upNow, int64_t now) {
+void TickEngine::Count(const LinkAnswer& answer, int64_t now) {
+    const std::optional<std::string>& upNow = answer.counted;
     const int64_t elapsed = std::clamp<int64_t>(now - lastTickMs_, 0, kMaxCountedGapMs);
     lastTickMs_ = now;
     // Two separate questions, as the connection may change between them. A connection that
     // came up or went down since the last tick did so halfway through the interval on average.
     if (upNow) {
         lastUpTime_ = clock_.Now();
+        // What moved since the last reading is the session's that was counted then; the first
+        // reading in a session is where its count starts.
+        const Traffic moved = meter_.Read(answer.traffic);
+        if (session_ && !answer.traffic.empty()) {
+            Traffic& data = session_->data ? *session_->data : session_->data.emplace();
+            data.received += moved.received;
+            data.sent += moved.sent;
+        }
         // Another connection counted from here on is a session of its own.
         if (session_ && session_->connection != *upNow) FinishSession();
         if (!session_) {
             session_ = SessionRecord{lastUpTime_, {}, 0, *upNow};
+            if (!answer.traffic.empty()) session_->data.emplace();
             lastCheckpointMs_ = now;
         }
         CountOnline(link_ == Link::Down ? elapsed / 2 : elapsed);

@@ -6,6 +6,7 @@
 
 #include "core/app_state.h"
 #include "core/history.h"
+#include "core/traffic.h"
 
 struct LocalDay {
     CalendarDate date;
@@ -31,6 +32,8 @@ struct LinkAnswer {
     std::optional<std::string> counted;
     // What is asked, as the user knows it: "RAS", "the network list".
     std::string asked;
+    // The byte counters of what is counted; none where Windows keeps none.
+    std::vector<TrafficCount> traffic{};
 };
 
 // Everything a tick does outside the state: the probe, the windows and the file.
@@ -93,7 +96,7 @@ class TickEngine {
     void EndSession(int64_t lastPartMs);
     void EndSessionAt(const LocalTime& end);
     void LoseTrack(Link link, int64_t now);
-    void Count(const std::optional<std::string>& upNow, int64_t now);
+    void Count(const LinkAnswer& answer, int64_t now);
     void CheckpointSession();
     void CountForSession(int32_t seconds);
     void SaveLog(int64_t now);
@@ -112,6 +115,7 @@ class TickEngine {
     std::string notAnswering_;
     bool clearMonthly_, clearWeekly_;
     std::optional<SessionRecord> session_;
+    TrafficMeter meter_;
     LocalTime lastUpTime_;
     int64_t lastCheckpointMs_ = 0;
 };

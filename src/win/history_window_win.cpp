@@ -198,7 +198,8 @@ RECT HistoryWindow::BarArea(int day) const {
 
 // Hours up the side, a bar a day, today at the right.
 void HistoryWindow::PaintChart(HDC dc) {
-    const std::vector<int64_t> seconds = shown_.DailySeconds(today_, kChartDays);
+    std::vector<int64_t> seconds;
+    for (const Usage& day : shown_.Daily(today_, kChartDays)) seconds.push_back(day.seconds);
     const int64_t most = std::max(
         {int64_t{3600}, dailyAllowance_, *std::max_element(seconds.begin(), seconds.end())});
     const int hours = static_cast<int>((most + 3599) / 3600);

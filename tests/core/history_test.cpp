@@ -27,7 +27,10 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
                                 t + "2026-12-07T10:20:00+01:00,2147483647",
                                 u + "Ethernet 2",
                                 u + "\"Caf\xc3\xa9, \"\"free\"\"\"",
-                                u + "\",\""};  // a connection's name is a CSV field
+                                u + "\",\"",  // a connection's name is a CSV field
+                                u + "Cell,1,2",
+                                t + "2026-12-07T10:20:00+01:00,5,,0,281474976710656",
+                                u + "\"a,\"\"b\",3,4"};
     const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1",
                                "garbage",
                                "start,end,seconds",
@@ -39,15 +42,27 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
                                u + "\"a\"b\"",
                                u + "\"a\"\"",
                                "start,end,seconds,connection",
-                               u + "a\rb"};
+                               u + "a\rb",
+                               u + "Cell,1",
+                               u + "Cell,1,2,3",
+                               u + "Cell,-1,2",
+                               u + "Cell,1,281474976710657",
+                               u + "Cell,1,2x",
+                               u + "\"a\"x,1,2"};
     std::string bytes = "start,end,seconds\r\n";  // the header older versions wrote
     for (const std::string& line : bad) bytes += line + "\n";
     for (const std::string& line : good) bytes += line + "\r\n";
     const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
-    ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{8}, 12));
-    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i]), good[i]);
+    ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{11}, 18));
+    for (size_t i = 0; i < 11; ++i) EXPECT_EQ(FormatSessionLine(read.sessions[i]), good[i]);
     EXPECT_EQ(read.sessions[6].connection, "Caf\xc3\xa9, \"free\"");
-    EXPECT_EQ(ParseHistory("start,end,seconds,connection\r\n" + good[0] + "\n").skippedLines, 0);
+    EXPECT_EQ(
+        std::tuple(read.sessions[5].data, read.sessions[10].connection, read.sessions[10].data),
+        std::tuple(std::optional<Traffic>(), "a,\"b", std::optional(Traffic{3, 4})));
+    for (const char* header : {"start,end,seconds,connection\r\n",
+                               "start,end,seconds,connection,"
+                               "received,sent\n"})
+        EXPECT_EQ(ParseHistory(header + good[0] + "\n").skippedLines, 0);
     EXPECT_EQ(FormatSessionLine(ParseHistory(good[5] + "\n").sessions.at(0)), good[5]);
     EXPECT_EQ(HistoryFileText("h", 0) + HistoryFileText("", 1) + HistoryFileText("", 2),
               "Kept in \"h\".Kept in \"\". 1 line of it could not be read and was left out.Kept "
@@ -59,36 +74,50 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
 TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     UsageTable table;
     // Over a month's end, 2:30 counted from the start as the clock was set on; summer time's end; a
-    // clock that stood; to midnight.
-    for (const auto& [start, end, seconds, name] :
-         {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell"},
-          {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10, ""},
-          {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1, ""},
-          {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400, "Home, 5G"},
-          {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0, "Cell"},
-          {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell"}})
-        table.Add({ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds, name});
+    // clock that stood; to midnight. Data split like the time; unknown in older lines.
+    const std::optional<Traffic> none;
+    for (const auto& [start, end, seconds, name, data] :
+         {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell",
+                     std::optional(Traffic{9000, 900})},
+          {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10, "", none},
+          {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1, "", none},
+          {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400, "Home, 5G",
+           Traffic{1 << 30, 1 << 20}},
+          {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0, "Cell", none},
+          {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell", none}})
+        table.Add(
+            {ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds, name, data});
     using D = DatedUsage;
     EXPECT_EQ(table.RecentDays(31),
-              (std::vector{D{{2026, 12, 5}, {14400, 1}}, D{{2026, 12, 1}, {5410, 2}},
-                           D{{2026, 11, 30}, {3600, 1}}, D{{2026, 10, 31}, {3600, 1}},
-                           D{{2026, 10, 25}, {1, 1}}}));
+              (std::vector{D{{2026, 12, 5}, {14400, 1, {1 << 30, 1 << 20}, 0}},
+                           D{{2026, 12, 1}, {5410, 2, {5400, 540}, 1}},
+                           D{{2026, 11, 30}, {3600, 1, {3600, 360}, 0}},
+                           D{{2026, 10, 31}, {3600, 1, {}, 1}}, D{{2026, 10, 25}, {1, 1, {}, 1}}}));
     EXPECT_EQ(table.RecentDays(1).size(), 1u);
     EXPECT_EQ(table.RecentMonths(24),
-              (std::vector{D{{2026, 12, 1}, {19810, 4}}, D{{2026, 11, 1}, {3600, 1}},
-                           D{{2026, 10, 1}, {3601, 2}}}));
-    EXPECT_EQ(table.DailySeconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
+              (std::vector{D{{2026, 12, 1}, {19810, 4, {(1 << 30) + 5400, (1 << 20) + 540}, 2}},
+                           D{{2026, 11, 1}, {3600, 1, {3600, 360}, 0}},
+                           D{{2026, 10, 1}, {3601, 2, {}, 2}}}));
+    const auto seconds = [&](const CalendarDate& last, int count) {
+        std::vector<int64_t> each;
+        for (const Usage& day : table.Daily(last, count)) each.push_back(day.seconds);
+        return each;
+    };
+    EXPECT_EQ(seconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
     EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 12, 1}, {2026, 12, 31})) + " | " +
                   ConnectionsText(table.ByConnection({2026, 10, 25}, {2026, 11, 30})) + " | " +
                   ConnectionsText(table.ByConnection({2026, 12, 6}, {2026, 12, 6})),  // none of 0 s
-              "Home, 5G 4:00:00, Cell 1:30:00, dial-up 0:00:10 | Cell 2:00:00, dial-up 0:00:01 | ");
+              "Home, 5G 4:00:00 (1.0 GB), Cell 1:30:00 (5.8 KB + unknown), dial-up 0:00:10 | Cell "
+              "2:00:00 (3.9 KB + unknown), dial-up 0:00:01 | ");
+    EXPECT_EQ(
+        DaysAsCsv({{{2026, 12, 5}, {3600000, 3, {5, 6}}}, {{2026, 1, 5}, {3599000, 1, {}, 1}}},
+                  table),
+        "date,online time,seconds,sessions,connections,received,sent\r\n2026-12-05,1000:00:"
+        "00,3600000,3,\"Home, 5G 4:00:00 (1.0 GB)\",5,6\r\n2026-01-05,999:43:20,3599000,1,,,\r\n");
     table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(),
                ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402, ""});
-    EXPECT_EQ(table.DailySeconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
-    EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1}}));
-    EXPECT_EQ(DaysAsCsv({{{2026, 12, 5}, {3600000, 3}}, {{2026, 1, 5}, {3599000, 1}}}, table),
-              "date,online time,seconds,sessions,connections\r\n2026-12-05,1000:00:00,3600000,3,"
-              "\"Home, 5G 4:00:00\"\r\n2026-01-05,999:43:20,3599000,1,\r\n");
+    EXPECT_EQ(seconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
+    EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1, {}, 1}}));
     for (const char* name : {"B", "A"}) table.Add({{{2030, 1, 1}}, {{2030, 1, 1}}, 10, name});
     EXPECT_EQ(ConnectionsText(table.ByConnection({2030, 1, 1}, {2030, 1, 1})),
               "A 0:00:10, B 0:00:10");  // a tie: by name

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "core/adjust_total.h"
@@ -11,6 +12,7 @@
 #include "core/duration_text.h"
 #include "core/local_time.h"
 #include "core/number_value.h"
+#include "core/traffic.h"
 #include "core/tray_click.h"
 #include "core/utf16.h"
 
@@ -202,4 +204,28 @@ TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsNotValid) {
         EXPECT_EQ(ExtendedLengthPath(path), path);
     EXPECT_EQ(ExtendedLengthPath(longer) + u"|" + ExtendedLengthPath(u"\\\\s\\" + name),
               u"\\\\?\\" + longer + u"|\\\\?\\UNC\\s\\" + name);
+}
+
+// A counter first seen, or seen again, starts the count; one that falls was reset, unless RAS's 32
+// bits wrapped; sizes as Windows shows them.
+TEST(Traffic, CountsWhatMovedThroughWrapsAndResets) {
+    TrafficMeter meter;
+    std::vector<std::pair<int64_t, int64_t>> moved;
+    for (const std::vector<TrafficCount>& counts :
+         std::vector<std::vector<TrafficCount>>{{{"a", 100, 10}, {"ras:b", 4294967000, 5, true}},
+                                                {{"a", 150, 30}, {"ras:b", 200, 6, true}},
+                                                {{"a", 7, 40}, {"ras:b", 100, 2, true}},
+                                                {{"ras:b", 110, 2, true}},
+                                                {{"a", 50, 50}, {"ras:b", 110, 2, true}}}) {
+        const Traffic t = meter.Read(counts);
+        moved.emplace_back(t.received, t.sent);
+    }
+    EXPECT_EQ(moved, (std::vector<std::pair<int64_t, int64_t>>{
+                         {0, 0}, {546, 21}, {107, 12}, {10, 0}, {0, 0}}));
+    std::string sizes;
+    for (const int64_t bytes :
+         std::vector<int64_t>{0, 1, 1023, 1024, 1076, 1048524, 1048525, 3435973837,
+                              std::numeric_limits<int64_t>::max()})
+        sizes += FormatBytes(bytes) + "|";
+    EXPECT_EQ(sizes, "0 bytes|1 byte|1023 bytes|1.0 KB|1.1 KB|1023.9 KB|1.0 MB|3.2 GB|8.0 EB|");
 }
