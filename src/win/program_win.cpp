@@ -264,7 +264,7 @@ void Program::SaveLogNow(const LogRecord& record) {
 LinkAnswer Program::AskConnection() {
     const ProbeAnswer answer = probe_.Ask({more_.counted, false});
     const LinkAnswer link{answer.fresh, CountedConnection(more_.counted, answer.seen),
-                          std::string(AskedOf(more_.counted))};
+                          std::string(AskedOf(more_.counted)), answer.seen.traffic};
     // Kept as it is now, so that it is found tomorrow by either.
     if (const auto followed =
             answer.fresh ? FollowChosen(more_.counted, answer.seen) : std::nullopt) {
