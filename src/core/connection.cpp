@@ -14,6 +14,13 @@ bool IsChosen(const CountChoice& choice, const SeenConnection& c,
     return c.source == choice.source && (byId ? hasId(c) : c.name == choice.name);
 }
 
+// Whether the choice counts this connection while it is up.
+bool Counts(const CountChoice& choice, const SeenConnection& c,
+            const std::vector<SeenConnection>& listed) {
+    if (choice.kind == CountedKind::kMetered) return c.metered;
+    return choice.kind != CountedKind::kChosen || IsChosen(choice, c, listed);
+}
+
 }  // namespace
 
 std::optional<std::string> CountedConnection(const CountChoice& choice, const Sighting& seen) {
@@ -27,24 +34,33 @@ std::optional<std::string> CountedConnection(const CountChoice& choice, const Si
         if (name && name->empty()) *name = kind;
         return name;
     };
-    const auto any = [](const SeenConnection&) { return true; };
+    const auto counts = [&](const SeenConnection& c) {
+        return Counts(choice, c, seen.connections);
+    };
     switch (choice.kind) {
         case CountedKind::kDialUp:
             if (seen.registrySays)
                 return *seen.registrySays ? std::optional(std::string(kDialUpKind)) : std::nullopt;
-            return orKind(firstUp(any), kDialUpKind);
+            return orKind(firstUp(counts), kDialUpKind);
         case CountedKind::kMetered:
-            return orKind(firstUp([](const SeenConnection& c) { return c.metered; }), kMeteredKind);
+            return orKind(firstUp(counts), kMeteredKind);
         case CountedKind::kInternet: {
             const bool byGateway = !seen.internet || (seen.unsure && !seen.captivePortal);
-            if (seen.internet != true && !(byGateway && firstUp(any))) return std::nullopt;
+            if (seen.internet != true && !(byGateway && firstUp(counts))) return std::nullopt;
             return std::string(kInternetKind);
         }
         case CountedKind::kChosen:
-            return firstUp(
-                [&](const SeenConnection& c) { return IsChosen(choice, c, seen.connections); });
+            return firstUp(counts);
     }
     return std::nullopt;
+}
+
+std::vector<bool> BytesCounted(const CountChoice& choice, const Sighting& seen) {
+    const bool any = CountedConnection(choice, seen).has_value();
+    std::vector<bool> counted;
+    for (const SeenConnection& c : seen.connections)
+        counted.push_back(any && c.up && Counts(choice, c, seen.connections));
+    return counted;
 }
 
 // Only adapters have a GUID.

@@ -52,6 +52,11 @@ inline constexpr std::string_view kMeteredKind = "metered", kInternetKind = "int
 // such connection's name, or the kind where it has none; any internet connection is "internet".
 std::optional<std::string> CountedConnection(const CountChoice& choice, const Sighting& seen);
 
+// Which of seen.connections carry the bytes counted: those up that the choice counts, while it
+// counts any. Where the status value decides, every RAS connection up; for any internet
+// connection, the adapters the probe lists for it.
+std::vector<bool> BytesCounted(const CountChoice& choice, const Sighting& seen);
+
 // The chosen adapter as it is now, where the one counted has another name or GUID than kept: the
 // name it was found by when Windows names it anew, the GUID it has when it was reinstalled.
 std::optional<CountChoice> FollowChosen(const CountChoice& choice, const Sighting& seen);

@@ -306,31 +306,36 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
                          bool portal = false) {
         return Sighting{{}, says, unsure, portal, c};
     };
-    const std::tuple<CountChoice, Sighting, std::optional<std::string>> cases[] = {
-        {dialUp, {true}, "dial-up"},
-        {dialUp, {false, {}, false, false, {vpn}}, {}},
-        {dialUp, seen({dialing, vpn}), "VPN"},
-        {dialUp, seen({dialing}), {}},
-        {dialUp, seen({unnamed}), "dial-up"},
-        {metered, seen({wifi, cell}), "Cell"},
-        {metered, seen({down, wifi}), {}},
-        {metered, seen({unnamed}), "metered"},
-        {internet, seen({}, true), "internet"},
-        {internet, seen({wifi}, false), {}},
-        {internet, seen({down, wifi}), "internet"},
-        {internet, seen({}), {}},
-        {internet, seen({wifi}, false, true), "internet"},
-        {internet, seen({wifi}, false, true, true), {}},  // a captive portal
-        {internet, seen({down}, false, true), {}},
-        {onlyCell, seen({{ras, "Cell", true}, wifi}), {}},
-        {onlyCell, seen({wifi, cell}), "Cell"},
-        {onlyCell, seen({down}), {}},
-        {byId, seen({cell, renamed}), "Cellular 2"},
-        {byId, seen({cell}), "Cell"},
-        {byId, seen({{adapter, "Cellular 2", false, false, "{G}"}, cell}), {}}};
-    for (const auto& [choice, sighting, counted] : cases)
-        EXPECT_EQ(CountedConnection(choice, sighting), counted)
+    // And which connections' bytes count, '1' for each.
+    const std::tuple<CountChoice, Sighting, std::optional<std::string>, std::string> cases[] = {
+        {dialUp, {true, {}, false, false, {dialing, vpn}}, "dial-up", "01"},
+        {dialUp, {false, {}, false, false, {vpn}}, {}, "0"},
+        {dialUp, seen({dialing, vpn, unnamed}), "VPN", "011"},
+        {dialUp, seen({dialing}), {}, "0"},
+        {dialUp, seen({unnamed}), "dial-up", "1"},
+        {metered, seen({wifi, cell}), "Cell", "01"},
+        {metered, seen({down, wifi}), {}, "00"},
+        {metered, seen({unnamed}), "metered", "1"},
+        {internet, seen({wifi, down}, true), "internet", "10"},
+        {internet, seen({wifi}, false), {}, "0"},
+        {internet, seen({down, wifi}), "internet", "01"},
+        {internet, seen({}), {}, ""},
+        {internet, seen({wifi}, false, true), "internet", "1"},
+        {internet, seen({wifi}, false, true, true), {}, "0"},  // a captive portal
+        {internet, seen({down}, false, true), {}, "0"},
+        {onlyCell, seen({{ras, "Cell", true}, wifi}), {}, "00"},
+        {onlyCell, seen({wifi, cell}), "Cell", "01"},
+        {onlyCell, seen({down}), {}, "0"},
+        {byId, seen({cell, renamed}), "Cellular 2", "01"},
+        {byId, seen({cell}), "Cell", "1"},
+        {byId, seen({{adapter, "Cellular 2", false, false, "{G}"}, cell}), {}, "00"}};
+    for (const auto& [choice, sighting, counted, bytes] : cases) {
+        std::string counters;
+        for (const bool c : BytesCounted(choice, sighting)) counters += c ? "1" : "0";
+        EXPECT_EQ(std::pair(CountedConnection(choice, sighting), counters),
+                  std::pair(counted, bytes))
             << static_cast<int>(choice.kind) << " " << sighting.connections.size();
+    }
     // The adapter kept as it is now: renamed, or found by its name under another GUID.
     const auto follow = [&](const CountChoice& c, List listed) {
         const auto f = FollowChosen(c, seen(listed));
