@@ -11,7 +11,9 @@
 #include <ras.h>
 #include <raserror.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/dialup_probe.h"
@@ -37,6 +39,58 @@ class WindowsRegistry : public RegistryApi {
     void CloseKey(void* key) override { RegCloseKey(static_cast<HKEY>(key)); }
 };
 
+// Where the byte counters of a listed connection are read, one for each connection listed while
+// they are asked: a RAS connection by its handle; an adapter by its LUID or by the GUID a network
+// gives for it; or what was read with the connection already.
+struct Counter {
+    HRASCONN ras = nullptr;
+    std::string name{};  // the RAS connection's
+    std::optional<GUID> adapter{};
+    NET_LUID luid = {};
+    std::optional<TrafficCount> read{};
+};
+using Counters = std::vector<Counter>;
+
+std::string GuidText(const GUID& guid) {
+    wchar_t text[40] = L"";
+    StringFromGUID2(guid, text, 40);
+    return Utf8(text);
+}
+
+// A filter interface counts again what its adapter moved.
+std::optional<TrafficCount> AdapterCount(const MIB_IF_ROW2& row) {
+    if (row.InterfaceAndOperStatusFlags.FilterInterface) return std::nullopt;
+    return TrafficCount{GuidText(row.InterfaceGuid), row.InOctets, row.OutOctets, false};
+}
+
+// RAS keeps 32-bit counters, from when the connection came up; an adapter 64-bit ones.
+std::optional<TrafficCount> ReadCounter(Counter c) {
+    if (c.read) return c.read;
+    if (c.ras) {
+        RAS_STATS stats = {};
+        stats.dwSize = sizeof stats;
+        if (RasGetConnectionStatistics(c.ras, &stats) != ERROR_SUCCESS) return std::nullopt;
+        return TrafficCount{"ras:" + c.name, stats.dwBytesRcved, stats.dwBytesXmited, true};
+    }
+    if (c.adapter && ConvertInterfaceGuidToLuid(&*c.adapter, &c.luid) != NO_ERROR)
+        return std::nullopt;
+    MIB_IF_ROW2 row = {};
+    row.InterfaceLuid = c.luid;
+    if (c.luid.Value == 0 || GetIfEntry2(&row) != NO_ERROR) return std::nullopt;
+    return AdapterCount(row);
+}
+
+// The counters of the connections the choice counts now, each adapter once.
+void ReadTraffic(Sighting& seen, const CountChoice& choice, const Counters& counters) {
+    const std::vector<bool> counted = BytesCounted(choice, seen);
+    for (size_t i = 0; i < counters.size() && i < counted.size(); ++i) {
+        const auto count = counted[i] ? ReadCounter(counters[i]) : std::nullopt;
+        if (count && std::none_of(seen.traffic.begin(), seen.traffic.end(),
+                                  [&](const TrafficCount& t) { return t.key == count->key; }))
+            seen.traffic.push_back(*count);
+    }
+}
+
 // A RAS list: the first call says how much room it needs. Nothing when RAS fails.
 template <class Item, class Enumerate>
 std::vector<Item> RasList(Enumerate enumerate) {
@@ -52,13 +106,14 @@ std::vector<Item> RasList(Enumerate enumerate) {
     return items;
 }
 
-void AddRasConnections(std::vector<SeenConnection>& seen) {
+void AddRasConnections(std::vector<SeenConnection>& seen, Counters* counters = nullptr) {
     for (const RASCONNW& c : RasList<RASCONNW>(RasEnumConnectionsW)) {
         RASCONNSTATUSW status = {};
         status.dwSize = sizeof status;
         const bool up = RasGetConnectStatusW(c.hrasconn, &status) == ERROR_SUCCESS &&
                         status.rasconnstate == RASCS_Connected;
         seen.push_back({ConnectionSource::kRas, Utf8(c.szEntryName), up, false});
+        if (counters) counters->push_back({c.hrasconn, seen.back().name});
     }
 }
 
@@ -70,12 +125,6 @@ void AddRasEntries(std::vector<SeenConnection>& seen) {
         seen.push_back({ConnectionSource::kRas, Utf8(e.szEntryName), false, false});
 }
 
-std::string GuidText(const GUID& guid) {
-    wchar_t text[40] = L"";
-    StringFromGUID2(guid, text, 40);
-    return Utf8(text);
-}
-
 std::string AdapterGuid(NET_LUID luid) {
     GUID guid;
     return ConvertInterfaceLuidToGuid(&luid, &guid) == NO_ERROR ? GuidText(guid) : "";
@@ -83,7 +132,7 @@ std::string AdapterGuid(NET_LUID luid) {
 
 // Adapters by their friendly names; not the loopback nor tunnel pseudo-interfaces. With
 // `byGateway`, an adapter is up only with a default gateway: it reaches beyond its own network.
-void AddAdapters(std::vector<SeenConnection>& seen, bool byGateway) {
+void AddAdapters(std::vector<SeenConnection>& seen, bool byGateway, Counters* counters = nullptr) {
     constexpr ULONG kFlags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST |
                              GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
     std::vector<char> buffer(16384);
@@ -94,11 +143,13 @@ void AddAdapters(std::vector<SeenConnection>& seen, bool byGateway) {
         buffer.resize(bytes);
     if (status != ERROR_SUCCESS) return;
     for (auto* a = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); a; a = a->Next)
-        if (a->IfType != IF_TYPE_SOFTWARE_LOOPBACK && a->IfType != IF_TYPE_TUNNEL)
+        if (a->IfType != IF_TYPE_SOFTWARE_LOOPBACK && a->IfType != IF_TYPE_TUNNEL) {
             seen.push_back({ConnectionSource::kAdapter, Utf8(a->FriendlyName),
                             a->OperStatus == IfOperStatusUp &&
                                 (!byGateway || a->FirstGatewayAddress != nullptr),
                             false, AdapterGuid(a->Luid)});
+            if (counters) counters->push_back({.luid = a->Luid});
+        }
 }
 
 bool FirstConnected(INetworkConnection* c) {
@@ -138,7 +189,8 @@ std::string NetworkName(INetworkConnection* connection) {
 
 // The networks connected now, with whether Windows counts each as metered; and whether one is
 // behind a captive portal.
-bool AddNetworks(std::vector<SeenConnection>& seen, INetworkListManager* list) {
+bool AddNetworks(std::vector<SeenConnection>& seen, INetworkListManager* list,
+                 Counters* counters = nullptr) {
     IEnumNetworkConnections* connections = nullptr;
     bool portal = false;
     if (!list || FAILED(list->GetNetworkConnections(&connections)) || !connections) return false;
@@ -156,6 +208,11 @@ bool AddNetworks(std::vector<SeenConnection>& seen, INetworkListManager* list) {
         portal |= connected && BehindCaptivePortal(c);
         seen.push_back({ConnectionSource::kNetwork, NetworkName(c), connected,
                         (cost & (NLM_CONNECTION_COST_FIXED | NLM_CONNECTION_COST_VARIABLE)) != 0});
+        GUID adapter;
+        if (counters)
+            counters->push_back({.adapter = connected && SUCCEEDED(c->GetAdapterId(&adapter))
+                                                ? std::optional(adapter)
+                                                : std::nullopt});
     }
     connections->Release();
     return portal;
@@ -180,23 +237,28 @@ void AddKnownNetworks(std::vector<SeenConnection>& seen, INetworkListManager* li
 // What the probe keeps from one call to the next, on the worker's thread.
 class WindowsProbe {
   public:
+    explicit WindowsProbe(bool readCounters) : readCounters_(readCounters) {}
     Sighting Ask(const ProbeQuestion& question);
 
   private:
-    void AddAdapter(std::vector<SeenConnection>& seen, const CountChoice& choice);
+    void AddAdapter(std::vector<SeenConnection>& seen, const CountChoice& choice,
+                    Counters* counters);
     INetworkListManager* NetworkList();
-    void AskInternet(Sighting& seen);
+    void AskInternet(Sighting& seen, Counters* counters);
 
     NET_LUID luid_ = {};
     std::string found_;  // the GUID or name luid_ was found by
     INetworkListManager* list_ = nullptr;
     DWORD route_ = 0;
+    NET_LUID routeLuid_ = {};
     bool com_ = false, comTried_ = false;
+    const bool readCounters_;
 };
 
 // The chosen adapter, found once by its GUID (by its name where no adapter has that GUID) and then
 // asked alone: a tenth of the cost of listing them all.
-void WindowsProbe::AddAdapter(std::vector<SeenConnection>& seen, const CountChoice& choice) {
+void WindowsProbe::AddAdapter(std::vector<SeenConnection>& seen, const CountChoice& choice,
+                              Counters* counters) {
     GUID guid;
     const bool hasGuid =
         !choice.id.empty() && SUCCEEDED(CLSIDFromString(Wide(choice.id).c_str(), &guid));
@@ -218,6 +280,7 @@ void WindowsProbe::AddAdapter(std::vector<SeenConnection>& seen, const CountChoi
                 seen.push_back({ConnectionSource::kAdapter, Utf8(row.Alias),
                                 row.OperStatus == IfOperStatusUp, false,
                                 GuidText(row.InterfaceGuid)});
+                if (counters) counters->push_back({.read = AdapterCount(row)});
                 return;
             }
         }
@@ -244,7 +307,7 @@ INetworkListManager* WindowsProbe::NetworkList() {
 // Whether Windows says the internet is reachable; where it cannot say, or is connected but unsure
 // (its own check off or blocked), the adapters up with a default gateway, and whether a captive
 // portal holds the network.
-void WindowsProbe::AskInternet(Sighting& seen) {
+void WindowsProbe::AskInternet(Sighting& seen, Counters* counters) {
     constexpr DWORD kInternet = NLM_CONNECTIVITY_IPV4_INTERNET | NLM_CONNECTIVITY_IPV6_INTERNET;
     constexpr DWORD kLocal = NLM_CONNECTIVITY_IPV4_SUBNET | NLM_CONNECTIVITY_IPV4_LOCALNETWORK |
                              NLM_CONNECTIVITY_IPV6_SUBNET | NLM_CONNECTIVITY_IPV6_LOCALNETWORK;
@@ -259,7 +322,22 @@ void WindowsProbe::AskInternet(Sighting& seen) {
             seen.captivePortal = AddNetworks(networks, list);
         }
     }
-    if (!seen.internet || seen.unsure) AddAdapters(seen.connections, true);
+    if (!seen.internet || seen.unsure) AddAdapters(seen.connections, true, counters);
+    // Reachable: through the adapter of the default route. Asked by its LUID, kept while the route
+    // keeps its index: asked by the index, Wine takes twice as long.
+    if (seen.internet != true || !counters || !route_) return;
+    MIB_IF_ROW2 row = {};
+    row.InterfaceLuid = routeLuid_;
+    if (GetIfEntry2(&row) != NO_ERROR || row.InterfaceIndex != route_) {
+        row = {};
+        row.InterfaceIndex = route_;
+        if (GetIfEntry2(&row) != NO_ERROR) return;
+        routeLuid_ = row.InterfaceLuid;
+    }
+    seen.connections.push_back({ConnectionSource::kAdapter, Utf8(row.Alias),
+                                row.OperStatus == IfOperStatusUp, false,
+                                GuidText(row.InterfaceGuid)});
+    counters->push_back({.read = AdapterCount(row)});
 }
 
 Sighting WindowsProbe::Ask(const ProbeQuestion& question) {
@@ -272,33 +350,40 @@ Sighting WindowsProbe::Ask(const ProbeQuestion& question) {
         AddKnownNetworks(seen.connections, NetworkList());
         return seen;
     }
+    Counters read;
+    Counters* counters = readCounters_ ? &read : nullptr;
     switch (choice.kind) {
         case CountedKind::kDialUp: {
             WindowsRegistry registry;
             seen.registrySays = RegistrySaysConnected(registry);
-            if (!seen.registrySays) AddRasConnections(seen.connections);
+            // Where the value decides, RAS is asked only for the counters, while it says connected.
+            if (!seen.registrySays || (*seen.registrySays && counters))
+                AddRasConnections(seen.connections, counters);
             break;
         }
         case CountedKind::kMetered:
-            AddNetworks(seen.connections, NetworkList());
+            AddNetworks(seen.connections, NetworkList(), counters);
             break;
         case CountedKind::kInternet:
-            AskInternet(seen);
+            AskInternet(seen, counters);
             break;
         case CountedKind::kChosen:
-            if (choice.source == ConnectionSource::kRas) AddRasConnections(seen.connections);
-            if (choice.source == ConnectionSource::kAdapter) AddAdapter(seen.connections, choice);
+            if (choice.source == ConnectionSource::kRas)
+                AddRasConnections(seen.connections, counters);
+            if (choice.source == ConnectionSource::kAdapter)
+                AddAdapter(seen.connections, choice, counters);
             if (choice.source == ConnectionSource::kNetwork)
-                AddNetworks(seen.connections, NetworkList());
+                AddNetworks(seen.connections, NetworkList(), counters);
             break;
     }
+    if (counters) ReadTraffic(seen, choice, read);
     return seen;
 }
 
 }  // namespace
 
-ProbeWorker::Probe ConnectionProbe() {
-    return [probe = std::make_shared<WindowsProbe>()](const ProbeQuestion& question) {
+ProbeWorker::Probe ConnectionProbe(bool readCounters) {
+    return [probe = std::make_shared<WindowsProbe>(readCounters)](const ProbeQuestion& question) {
         return probe->Ask(question);
     };
 }
