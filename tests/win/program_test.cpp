@@ -1,5 +1,9 @@
 // The real program and its files under faults, as root and as a standard user (CMakeLists.txt).
 #include <gtest/gtest.h>
+#include <winsock2.h>
+#include <ws2ipdef.h>
+
+#include <iphlpapi.h>
 
 #include "win_test_support.h"
 
@@ -297,4 +301,35 @@ TEST_F(ProgramTest, BadOrUnusableFilesStopTheStartNamingTheFile) {
     EXPECT_PRED2(Contains, readOnly.Exit(), "the file is read-only");
     EXPECT_EQ(std::tuple(ReadFileBytes(log), GetFileAttributesW(WIDE(log + ".new"))),
               std::tuple(" 5 \r\n", INVALID_FILE_ATTRIBUTES));
+}
+
+// A session holds the bytes its connection moved: RAS's 32-bit counters across a wrap; what cell0
+// sent, to an address it alone reaches and no host has, against its own counter, within 1 %.
+TEST_F(NetworkTest, SessionsHoldTheBytesTheirConnectionsMoved) {
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
+    WriteFileBytes(ras, "connected VPN\nbytes 4294967000 100\n");
+    TimerProcess dialUp;
+    ASSERT_TRUE(dialUp.Stats() && dialUp.Counting());
+    WriteFileBytes(ras, "connected VPN\nbytes 4294968000 300\n"), Sleep(2000);
+    WriteFileBytes(ras, "dialing VPN\n"), Sleep(2000), dialUp.Close();
+    WriteFileBytes(history.options, "count=only\ncount-source=adapter\ncount-name=cell0\n");
+    Ip("route replace 10.77.0.9 dev cell0"),
+        Ip("neigh replace 10.77.0.9 lladdr 2:0:0:0:0:9 dev cell0");
+    TimerProcess cell0;
+    ASSERT_TRUE(cell0.Stats() && cell0.Counting());
+    MIB_IF_ROW2 row = {};
+    ConvertInterfaceAliasToLuid(L"cell0", &row.InterfaceLuid);
+    const int64_t before = (GetIfEntry2(&row), row.OutOctets);
+    WSADATA wsa;
+    const SOCKET udp = (WSAStartup(MAKEWORD(2, 2), &wsa), socket(AF_INET, SOCK_DGRAM, 0));
+    const sockaddr_in to = {AF_INET, htons(9), {{{10, 77, 0, 9}}}, {}};
+    const std::string datagram(1400, 'x');
+    for (int i = 0; i < 1000; ++i)
+        sendto(udp, datagram.data(), 1400, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    Sleep(2000), GetIfEntry2(&row), cell0.Close();
+    const int64_t sent = Sessions().at(1).data.value_or(Traffic{}).sent,
+                  moved = static_cast<int64_t>(row.OutOctets) - before;
+    EXPECT_EQ(std::tuple(Sessions()[0].data, moved > 1000000, std::abs(sent - moved) * 100 < moved),
+              std::tuple(Traffic{1000, 200}, true, true))
+        << sent << " of " << moved;
 }

@@ -1,7 +1,8 @@
 // rasapi32.dll as the tests script it: the connections and entries listed in "ras-double.txt"
 // beside the program, a line each ("connected NAME", "dialing NAME", "entry NAME"), "error
-// CODE" for a failing RAS, or "hang" for one that answers only once the line is gone. Wine loads
-// it from beside the program with rasapi32=n.
+// CODE" for a failing RAS, or "hang" for one that answers only once the line is gone; "bytes
+// RECEIVED SENT" for the connections' counters. Wine loads it from beside the program with
+// rasapi32=n.
 #include <windows.h>
 
 #include <ras.h>
@@ -47,4 +48,16 @@ EXPORT RasGetConnectStatusW(HRASCONN c, RASCONNSTATUSW* status) {
 }
 EXPORT RasEnumEntriesW(LPCWSTR, LPCWSTR, RASENTRYNAMEW* e, DWORD* bytes, DWORD* count) {
     return List("entry", e, bytes, count);
+}
+
+// The counters of each connection, from a line "bytes RECEIVED SENT": RAS keeps 32 bits of them.
+EXPORT RasGetConnectionStatistics(HRASCONN, RAS_STATS* stats) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::ifstream in(std::filesystem::path(path).replace_filename("ras-double.txt"));
+    uint64_t received = 0, sent = 0;
+    for (std::string state; in >> state && !(state == "bytes" && in >> received >> sent);)
+        in.ignore(1 << 20, '\n');
+    stats->dwBytesRcved = DWORD(received), stats->dwBytesXmited = DWORD(sent);
+    return stats->dwSize == sizeof(RAS_STATS) ? 0 : ERROR_INVALID_SIZE;
 }
