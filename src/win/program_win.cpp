@@ -225,16 +225,16 @@ void Program::LoadHistoryTable() {
 
 void Program::ShowStatus() {
     const AllowanceView view = ViewAllowance(more_.allowance, usage_, engine_->CurrentSession(),
-                                             clock_.Now(), more_.lastWarning);
+                                             clock_.Now(), more_.lastWarnings);
     const std::string& notAnswering = engine_->NotAnswering();
     trayIcon_->Show(view.percent, more_.allowance.warnPercent,
                     StatusLines(notAnswering, view.line));
     windows_->history.ShowAllowance(StatusLines(notAnswering, view.details), view.dailyLimit);
     // Given once shown: a warning the shell did not take is given again at the next tick.
     if ((!view.warning.empty() && !trayIcon_->Notify(view.warning)) ||
-        view.lastWarning == more_.lastWarning)
+        view.lastWarnings == more_.lastWarnings)
         return;
-    more_.lastWarning = view.lastWarning;
+    more_.lastWarnings = view.lastWarnings;
     try {  // so that a restart does not warn again
         SaveMoreOptions();
     } catch (const AppError& e) {
