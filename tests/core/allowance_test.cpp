@@ -99,11 +99,13 @@ TEST(Allowance, LineAndForecastFromThePaceSoFar) {
     EXPECT_EQ(
         AllowanceLine({kDay, 7200}, 4980, 0) + AllowanceLine({kOff, 60}, 0, 0) + "|" +
             AllowanceLine({kWeek, 0}, 300, 7199) + "|" +
-            AllowanceLine({kMonth, 144000}, 43500, 4980) + "|" +
+            AllowanceLine({kMonth, 144000}, 43500, 7199) + "|" +
             AllowanceLine({kMonth, 144000, 2, 1, 80, int64_t{10} << 30}, 43500, 4980, 3489660928) +
-            "|" + AllowanceLine({kDay, 0, 2, 1, 80, 5 << 19, kMB}, 0, 0, 3 << 19),
-        "Today: 1:23 of 2:00 (69 %)||This month: 12:05 of 40:00 (30 %) - today 1:23|"
-        "This month: 12:05 of 40:00 (30 %), 3.2 of 10 GB (32 %)|Today: 1.5 of 2.5 MB (60 %)");
+            "|" + AllowanceLine({kDay, 0, 2, 1, 80, 5 << 19, kMB}, 0, 0, 3 << 19) + "|" +
+            AllowanceLine({kWeek, 0, 2, 1, 80, 1}, 0, 0, 1) + AllowanceLine({kDay, 1}, 1, 0),
+        "Today: 1:23 of 2:00 (69 %)||This month: 12:05 of 40:00 (30 %) - today 1:59|"
+        "This month: 12:05 of 40:00 (30 %), 3.2 of 10 GB (32 %)|Today: 1.5 of 2.5 MB (60 %)|"
+        "This week: 0.0 of 0.0 GB (100 %)Today: 0:00 of 0:00 (100 %)");
     // The allowance (weeks from Monday), what is used (the seconds, and as many bytes), today and
     // the seconds into it.
     const std::tuple<Allowance, int64_t, const char*, int, const char*> cases[] = {
@@ -116,7 +118,8 @@ TEST(Allowance, LineAndForecastFromThePaceSoFar) {
         {{kMonth, 129600, 2, 15}, 44323, "2026-12-25", 0, "at this pace 38:10 by 14 January"},
         {{kWeek, 144000}, 90000, "2026-10-25", 89000, "15:00 a day left"},
         {{kDay, 0, 2, 1, 80, 1 << 30}, 3 << 28, "2026-12-14", 0, "0.2 GB left today"},
-        {{kDay, 60, 2, 1, 80, 60}, 60, "2026-12-14", 0, "the time is used up, the data is used up"},
+        {{kDay, 1, 2, 1, 80, 1}, 1, "2026-12-14", 0, "the time is used up, the data is used up"},
+        {{kWeek, 0, 2, 1, 80, 1}, 1, "2026-12-14", 0, "the allowance is used up"},
         {{kWeek, 36000, 2, 1, 80, int64_t{1} << 40},
          3000,
          "2026-12-14",
@@ -252,7 +255,12 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
              current,
              {},
              "100 0 The data allowance is used up. - 7,100"},
-            {{kDay, 36000, 2, 1, 80, 1000 << 20, kMB}, current, {}, "60 36000  7,0 7,0"}};
+            {{kDay, 36000, 2, 1, 80, 1000 << 20, kMB}, current, {}, "60 36000  7,0 7,0"},
+            {{kDay, 3600, 2, 1, 80, 1},
+             current,
+             {},
+             "100 3600 The time allowance is used up. 7,100 7,100"},
+            {{kWeek, 36000}, {}, {}, "0 0  7,0 -"}};
     const auto kept = [](const std::optional<AllowanceWarning>& w) {
         return w ? std::to_string(w->period.day) + "," + std::to_string(w->percent) : "-";
     };
@@ -272,9 +280,10 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
     // Today's part of the session in progress; the pace from the seconds into today.
     const LocalTime noon = *ParseLocalTime("2026-12-07T13:30:00+01:00");
     const AllowanceView pace = ViewAllowance({kWeek, 36000, 1}, history, current, noon, {});
-    EXPECT_EQ(pace.details,
-              "This week: 2:30 of 10:00 (25 %) - today 1:00; "
-              "at this pace 11:12 by 12 December");
+    EXPECT_EQ(std::tuple(pace.details, pace.usedSeconds, pace.usedBytes),
+              std::tuple("This week: 2:30 of 10:00 (25 %) - today 1:00; "
+                         "at this pace 11:12 by 12 December",
+                         9000, 900 << 20));
     const AllowanceView week = ViewAllowance({kWeek, 36000, 1}, history, {}, now, {});
     const std::string stop = "Not counting: Windows is not answering (RAS)";
     EXPECT_EQ(
@@ -295,10 +304,14 @@ TEST(Allowance, HangsUpTheCountedRasConnectionAtTheLimitAfterANotice) {
         cases[] = {{both, dialUp, 3539, 0, 100, 0, "--"},
                    {both, vpn, 3540, 0, 100, 0, "N-"},
                    {both, vpn, 3600, 0, 100, 0, "HH"},
-                   {both, dialUp, 0, 5999, 100, 0, "--"},
+                   {both, dialUp, 0, 5999, 0, 0, "--"},
                    {both, dialUp, 0, 4999, 100, 1666, "--"},
                    {both, dialUp, 0, 5000, 100, 1667, "N-"},
                    {both, dialUp, 0, 6000, 0, 0, "HH"},
+                   {both, dialUp, 0, 5940, 1, -1, "--"},
+                   {both, dialUp, 0, 5940, 1, 1, "N-"},
+                   {{kDay, 1, 2, 1, 80, 0, kGB, true}, dialUp, 1, 0, 100, 0, "HH"},
+                   {{kDay, 0, 2, 1, 80, 1, kGB, true}, dialUp, 0, 1, 100, 0, "HH"},
                    {both, dialUp, 3600, 6000, -1, 0, "--"},
                    {{kDay, 3600, 2, 1, 80, 0, kGB, true}, dialUp, 0, 6000, 100, 6000, "--"},
                    {{kDay, 0, 2, 1, 80, 6000, kGB, true}, dialUp, 3600, 0, 100, 0, "--"},
@@ -309,7 +322,9 @@ TEST(Allowance, HangsUpTheCountedRasConnectionAtTheLimitAfterANotice) {
         AllowanceView view;
         view.usedSeconds = seconds, view.usedBytes = bytes;
         std::optional<SessionRecord> current;
-        if (session >= 0) current = SessionRecord{{}, {}, session, "VPN", Traffic{moved, 0}};
+        if (session >= 0)  // moved -1: not known
+            current = SessionRecord{{}, {}, session, "VPN"};
+        if (moved >= 0 && current) current->data = Traffic{moved, 0};
         std::optional<LocalTime> noticed;
         std::string got;
         for (int tick = 0; tick < 2; ++tick)
