@@ -16,6 +16,7 @@ add_library(win STATIC
     src/win/history_window_win.cpp
     src/win/program_icon_win.cpp
     src/win/program_win.cpp
+    src/win/ras_hang_up_win.cpp
     src/win/stats_window_win.cpp
     src/win/tray_icon_win.cpp
 )

@@ -42,6 +42,31 @@ std::string HoursMinutes(int64_t seconds) {
     return text;
 }
 
+constexpr const char* kUnitNames[] = {"MB", "GB"};
+
+// "3.2": in the allowance's unit, the tenths cut rather than rounded, so that all of it shows only
+// when all is used.
+std::string InUnit(int64_t bytes, DataUnit unit, bool tenths) {
+    const int64_t per = BytesPerUnit(unit);
+    return std::to_string(bytes / per) +
+           (tenths ? "." + std::to_string(bytes % per * 10 / per) : "");
+}
+
+int64_t LimitOf(const Allowance& allowance, AllowanceKind kind) {
+    return kind == AllowanceKind::kTime ? allowance.seconds : allowance.bytes;
+}
+
+// "1:23" of time, "3.2 GB" of data.
+std::string AmountText(const Allowance& allowance, AllowanceKind kind, int64_t amount) {
+    if (kind == AllowanceKind::kTime) return HoursMinutes(amount);
+    return InUnit(amount, allowance.unit, true) + " " +
+           kUnitNames[static_cast<int>(allowance.unit)];
+}
+
+std::string Share(int64_t used, int64_t limit) {
+    return " (" + std::to_string(used * 100 / limit) + " %)";
+}
+
 // Digits only, blanks around them allowed; a number too long to hold reads as the largest int,
 // which every limit refuses.
 std::optional<int64_t> Count(std::string_view text) {
@@ -62,6 +87,15 @@ std::optional<int> Within(std::optional<int64_t> value, int lowest, int highest)
 
 }  // namespace
 
+int64_t BytesPerUnit(DataUnit unit) {
+    return unit == DataUnit::kMB ? int64_t{1} << 20 : int64_t{1} << 30;
+}
+
+bool IsOn(const Allowance& allowance) {
+    return allowance.period != AllowancePeriod::kOff &&
+           (allowance.seconds > 0 || allowance.bytes > 0);
+}
+
 Period PeriodOf(const Allowance& allowance, const CalendarDate& today) {
     const int64_t day = DayNumber(today);
     if (allowance.period == AllowancePeriod::kWeek) {
@@ -79,21 +113,28 @@ Period PeriodOf(const Allowance& allowance, const CalendarDate& today) {
     return {today, DateOfDay(day + 1)};
 }
 
-int64_t UsedIn(const UsageTable& table, const Period& period, const CalendarDate& today) {
-    int64_t seconds = 0;
+Usage UsageIn(const UsageTable& table, const Period& period, const CalendarDate& today) {
+    Usage sum;
     for (const Usage& day :
-         table.Daily(today, static_cast<int>(DayNumber(today) - DayNumber(period.first) + 1)))
-        seconds += day.seconds;
-    return seconds;
+         table.Daily(today, static_cast<int>(DayNumber(today) - DayNumber(period.first) + 1))) {
+        sum.seconds += day.seconds;
+        sum.data.received += day.data.received;
+        sum.data.sent += day.data.sent;
+    }
+    return sum;
+}
+
+int64_t UsedIn(const UsageTable& table, const Period& period, const CalendarDate& today) {
+    return UsageIn(table, period, today).seconds;
 }
 
 std::optional<int> WarningDue(const Allowance& allowance, int64_t used, const Period& period,
-                              std::optional<AllowanceWarning>& last) {
-    if (allowance.period == AllowancePeriod::kOff || allowance.seconds <= 0) return std::nullopt;
-    const int passed = used >= allowance.seconds ? 100
-                       : used * 100 >= allowance.warnPercent * allowance.seconds
-                           ? allowance.warnPercent
-                           : 0;
+                              std::optional<AllowanceWarning>& last, AllowanceKind kind) {
+    const int64_t limit = LimitOf(allowance, kind);
+    if (allowance.period == AllowancePeriod::kOff || limit <= 0) return std::nullopt;
+    const int passed = used >= limit                                 ? 100
+                       : used * 100 >= allowance.warnPercent * limit ? allowance.warnPercent
+                                                                     : 0;
     // Set to what is reached now: a share no longer reached is armed again.
     const int given = last && last->period == period.first ? last->percent : 0;
     last = AllowanceWarning{period.first, passed};
@@ -101,43 +142,76 @@ std::optional<int> WarningDue(const Allowance& allowance, int64_t used, const Pe
     return std::nullopt;
 }
 
-std::string AllowanceLine(const Allowance& allowance, int64_t used, int64_t usedToday) {
-    if (allowance.period == AllowancePeriod::kOff) return "";
-    // An allowance of nothing (from an edited file) is not worth a division by zero.
-    const int64_t share = used * 100 / std::max<int64_t>(allowance.seconds, 1);
-    const std::string amounts = HoursMinutes(used) + " of " + HoursMinutes(allowance.seconds) +
-                                " (" + std::to_string(share) + " %)";
+std::string AllowanceLine(const Allowance& allowance, int64_t used, int64_t usedToday,
+                          int64_t usedBytes) {
+    if (!IsOn(allowance)) return "";
+    std::string amounts;
+    if (allowance.seconds > 0)
+        amounts = HoursMinutes(used) + " of " + HoursMinutes(allowance.seconds) +
+                  Share(used, allowance.seconds);
+    if (allowance.bytes > 0)
+        amounts +=
+            (amounts.empty() ? "" : ", ") + InUnit(usedBytes, allowance.unit, true) + " of " +
+            InUnit(allowance.bytes, allowance.unit,
+                   allowance.bytes % BytesPerUnit(allowance.unit) != 0) +
+            " " + kUnitNames[static_cast<int>(allowance.unit)] + Share(usedBytes, allowance.bytes);
     if (allowance.period == AllowancePeriod::kDay) return "Today: " + amounts;
-    return "This " + std::string(WordsOf(allowance.period).name) + ": " + amounts + " - today " +
-           HoursMinutes(usedToday);
+    // Both amounts leave no room in the tip for today's time.
+    return "This " + std::string(WordsOf(allowance.period).name) + ": " + amounts +
+           (allowance.bytes > 0 ? "" : " - today " + HoursMinutes(usedToday));
 }
 
-std::string AllowanceForecast(const Allowance& allowance, int64_t used, const Period& period,
-                              const CalendarDate& today, int secondsIntoToday) {
-    if (used >= allowance.seconds) return "the allowance is used up";
-    const int64_t left = allowance.seconds - used;
-    if (allowance.period == AllowancePeriod::kDay) return HoursMinutes(left) + " left today";
+namespace {
+
+std::string Forecast(const Allowance& allowance, AllowanceKind kind, int64_t used,
+                     const Period& period, const CalendarDate& today, int secondsIntoToday,
+                     const char* usedUp) {
+    const int64_t limit = LimitOf(allowance, kind);
+    if (used >= limit) return usedUp;
+    const int64_t left = limit - used;
+    if (allowance.period == AllowancePeriod::kDay)
+        return AmountText(allowance, kind, left) + " left today";
     const int64_t first = DayNumber(period.first), next = DayNumber(period.next),
                   day = DayNumber(today);
     const int64_t elapsed = (day - first) * kDaySeconds + secondsIntoToday;
     // In the first hour there is no pace to go by.
     if (elapsed >= 3600) {
-        const int64_t projected = used * (next - first) * kDaySeconds / elapsed;
-        if (projected > allowance.seconds) {
+        // used * span / elapsed, in parts that do not overflow for a month of terabytes.
+        const int64_t span = (next - first) * kDaySeconds;
+        const int64_t projected = used / elapsed * span + used % elapsed * span / elapsed;
+        if (projected > limit) {
             const CalendarDate last = DateOfDay(next - 1);
-            return "at this pace " + HoursMinutes(projected) + " by " + std::to_string(last.day) +
-                   " " + kMonthNames[last.month - 1];
+            return "at this pace " + AmountText(allowance, kind, projected) + " by " +
+                   std::to_string(last.day) + " " + kMonthNames[last.month - 1];
         }
     }
-    return HoursMinutes(left / (next - day)) + " a day left";
+    return AmountText(allowance, kind, left / (next - day)) + " a day left";
 }
 
-std::variant<Allowance, std::string> AllowanceFromInput(AllowancePeriod period, int weekStart,
-                                                        std::string_view hours,
-                                                        std::string_view minutes,
-                                                        std::string_view monthStart,
-                                                        std::string_view warnPercent) {
+}  // namespace
+
+std::string AllowanceForecast(const Allowance& allowance, int64_t used, const Period& period,
+                              const CalendarDate& today, int secondsIntoToday, int64_t usedBytes) {
+    const bool both = allowance.seconds > 0 && allowance.bytes > 0;
+    std::string text;
+    if (allowance.seconds > 0)
+        text = Forecast(allowance, AllowanceKind::kTime, used, period, today, secondsIntoToday,
+                        both ? "the time is used up" : "the allowance is used up");
+    if (allowance.bytes > 0)
+        text +=
+            (text.empty() ? "" : ", ") +
+            Forecast(allowance, AllowanceKind::kData, usedBytes, period, today, secondsIntoToday,
+                     both ? "the data is used up" : "the allowance is used up");
+    return text;
+}
+
+std::variant<Allowance, std::string> AllowanceFromInput(
+    AllowancePeriod period, int weekStart, std::string_view hours, std::string_view minutes,
+    std::string_view monthStart, std::string_view warnPercent, std::string_view data, DataUnit unit,
+    bool hangUp) {
     const auto h = Count(hours), m = Count(minutes);
+    const auto amount = Within(Count(data), 0, 99999);
+    const std::string unitName = kUnitNames[static_cast<int>(unit)];
     const auto startDay = Within(Count(monthStart), 1, 31);
     const auto share = Within(Count(warnPercent), 1, 99);
     const int64_t total = h && m ? *h * 3600 + *m * 60 : 0;
@@ -146,9 +220,11 @@ std::variant<Allowance, std::string> AllowanceFromInput(AllowancePeriod period, 
     if (period != AllowancePeriod::kOff) {
         if (!h) return "The hours must be a whole number of 0 or more, such as 40.";
         if (!m) return "The minutes must be a whole number of 0 or more, such as 30.";
-        if (total == 0)
-            return "An allowance of 0 hours and 0 minutes leaves no time: type at least 1 minute, "
-                   "or choose no allowance.";
+        if (!amount) return "The data must be a whole number from 0 to 99999, such as 10.";
+        if (total == 0 && *amount == 0)
+            return "An allowance of 0 hours, 0 minutes and 0 " + unitName +
+                   " allows nothing: type at least 1 minute or 1 " + unitName +
+                   ", or choose no allowance.";
         if (total > words.hours * 3600)
             return "An allowance per " + std::string(words.name) + " can hold at most " +
                    std::to_string(words.hours) + " hours.";
@@ -157,34 +233,81 @@ std::variant<Allowance, std::string> AllowanceFromInput(AllowancePeriod period, 
         if (!share) return "The warning share must be from 1 to 99 %.";
     }
     // Switched off, what was typed is kept where it reads, for when it is switched on again.
-    return Allowance{period, total, weekStart, startDay.value_or(defaults.monthStart),
-                     share.value_or(defaults.warnPercent)};
+    return Allowance{period,
+                     total,
+                     weekStart,
+                     startDay.value_or(defaults.monthStart),
+                     share.value_or(defaults.warnPercent),
+                     amount.value_or(0) * BytesPerUnit(unit),
+                     unit,
+                     hangUp};
 }
 
 AllowanceView ViewAllowance(const Allowance& allowance, const UsageTable& history,
                             const std::optional<SessionRecord>& current, const LocalTime& now,
-                            const std::optional<AllowanceWarning>& lastWarning) {
-    AllowanceView view{-1, "", "", 0, "", lastWarning};
-    if (allowance.period == AllowancePeriod::kOff || allowance.seconds <= 0) return view;
+                            const AllowanceWarnings& lastWarnings) {
+    AllowanceView view{-1, "", "", 0, "", lastWarnings};
+    if (!IsOn(allowance)) return view;
     UsageTable sofar;
-    if (current) sofar.Add({current->start, now, current->seconds, current->connection});
+    if (current)
+        sofar.Add({current->start, now, current->seconds, current->connection, current->data});
     const Period period = PeriodOf(allowance, now.date);
-    const int64_t used = UsedIn(history, period, now.date) + UsedIn(sofar, period, now.date);
+    const Usage before = UsageIn(history, period, now.date),
+                going = UsageIn(sofar, period, now.date);
+    const int64_t used = before.seconds + going.seconds;
+    const int64_t bytes = BytesOf(before) + BytesOf(going);
+    view.usedSeconds = used, view.usedBytes = bytes;
     const int64_t today =
         history.Daily(now.date, 1)[0].seconds + sofar.Daily(now.date, 1)[0].seconds;
-    const int64_t share = used * 100 / allowance.seconds;
-    view.percent = static_cast<int>(std::min<int64_t>(share, 100));
-    view.line = AllowanceLine(allowance, used, today);
+    const auto shareOf = [](int64_t amount, int64_t limit) {
+        return limit > 0 ? amount * 100 / limit : 0;
+    };
+    const int64_t timeShare = shareOf(used, allowance.seconds),
+                  dataShare = shareOf(bytes, allowance.bytes);
+    view.percent = static_cast<int>(std::min<int64_t>(std::max(timeShare, dataShare), 100));
+    view.line = AllowanceLine(allowance, used, today, bytes);
     view.details = view.line + "; " +
                    AllowanceForecast(allowance, used, period, now.date,
-                                     static_cast<int>(LocalSeconds(now) % kDaySeconds));
+                                     static_cast<int>(LocalSeconds(now) % kDaySeconds), bytes);
     if (allowance.period == AllowancePeriod::kDay) view.dailyLimit = allowance.seconds;
-    if (WarningDue(allowance, used, period, view.lastWarning))
-        view.warning =
-            (share >= 100 ? std::string("The allowance is used up.")
-                          : "You have used " + std::to_string(share) + " % of the allowance.") +
-            "\n" + view.line;
+    const auto warning = [](int64_t share, const std::string& name) {
+        return share >= 100 ? "The " + name + " is used up."
+                            : "You have used " + std::to_string(share) + " % of the " + name + ".";
+    };
+    std::string said;
+    if (WarningDue(allowance, used, period, view.lastWarnings.time))
+        said = warning(timeShare, allowance.bytes > 0 ? "time allowance" : "allowance") + "\n";
+    if (WarningDue(allowance, bytes, period, view.lastWarnings.data, AllowanceKind::kData))
+        said += warning(dataShare, "data allowance") + "\n";
+    if (!said.empty()) view.warning = said + view.line;
     return view;
+}
+
+bool CountsRas(const CountChoice& choice) {
+    return choice.kind == CountedKind::kDialUp ||
+           (choice.kind == CountedKind::kChosen && choice.source == ConnectionSource::kRas);
+}
+
+bool HangsUp(const CountChoice& choice, std::string_view rasName) {
+    return CountsRas(choice) && (choice.kind == CountedKind::kDialUp || choice.name == rasName);
+}
+
+HangUpStep HangUpDue(const Allowance& allowance, const CountChoice& counted,
+                     const AllowanceView& view, const std::optional<SessionRecord>& current,
+                     std::optional<LocalTime>& noticed) {
+    if (!allowance.hangUp || !IsOn(allowance) || !current || !CountsRas(counted))
+        return HangUpStep::kNone;
+    const bool time = allowance.seconds > 0, data = allowance.bytes > 0;
+    if ((time && view.usedSeconds >= allowance.seconds) ||
+        (data && view.usedBytes >= allowance.bytes))
+        return HangUpStep::kNow;
+    const int64_t moved = current->data ? current->data->received + current->data->sent : 0;
+    const bool soon = (time && allowance.seconds - view.usedSeconds <= 60) ||
+                      (data && current->seconds > 0 &&
+                       allowance.bytes - view.usedBytes <= moved * 60 / current->seconds);
+    if (!soon || noticed == current->start) return HangUpStep::kNone;
+    noticed = current->start;
+    return HangUpStep::kNotice;
 }
 
 std::string StatusLines(const std::string& notAnswering, const std::string& allowanceText) {

@@ -307,8 +307,8 @@ Sheet Status(const ReportInputs& in, const UsageTable& table) {
     constexpr const char* kPeriodNames[] = {"off", "day", "week", "month"};
     const Allowance& a = in.allowance;
     // The line the icon's tip shows, "" when there is no allowance to count against.
-    const std::string line = ViewAllowance(a, table, std::nullopt, in.now, std::nullopt).line;
-    const bool limited = !line.empty();
+    const std::string line = ViewAllowance(a, table, std::nullopt, in.now, {}).line;
+    const bool limited = !line.empty(), timed = limited && a.seconds > 0;
     const int64_t used = UsedIn(table, PeriodOf(a, in.now.date), in.now.date);
     const SessionRecord s = in.inProgress.value_or(SessionRecord{});
     const bool going = in.inProgress.has_value();
@@ -338,8 +338,8 @@ Sheet Status(const ReportInputs& in, const UsageTable& table) {
               Maybe(going, Text(Name(s.connection))),
               Maybe(going, Duration(UtcSeconds(in.now) - UtcSeconds(s.end))),
               Text(limited ? kPeriodNames[static_cast<int>(a.period)] : "off"),
-              Maybe(limited, Duration(used)),
-              Maybe(limited, Duration(std::max<int64_t>(a.seconds - used, 0))),
+              Maybe(timed, Duration(used)),
+              Maybe(timed, Duration(std::max<int64_t>(a.seconds - used, 0))),
               Maybe(limited, Text(line)),
               Number(static_cast<int64_t>(in.waiting.size())),
               Duration(waited)}}};

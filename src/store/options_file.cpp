@@ -16,6 +16,9 @@ constexpr std::string_view kPeriodWords[] = {"off", "day", "week", "month"};
 // In the order of CountedKind and ConnectionSource.
 constexpr std::string_view kKindWords[] = {"dial-up", "metered", "internet", "only"};
 constexpr std::string_view kSourceWords[] = {"ras", "adapter", "network"};
+// In the order of DataUnit; the hang-up off and on.
+constexpr std::string_view kUnitWords[] = {"MB", "GB"};
+constexpr std::string_view kYesNo[] = {"no", "yes"};
 // The longest period, a month of 31 days: more cannot be chosen, and a larger number is damage.
 constexpr int64_t kLongestAllowance = 31 * 86400;
 
@@ -60,14 +63,21 @@ bool Apply(MoreOptions& options, std::string_view key, std::string_view value) {
         SetIfRead(a.monthStart, value, 1, 31);
     } else if (key == "warn-percent") {
         SetIfRead(a.warnPercent, value, 1, 99);
-    } else if (key == "last-warning") {
+    } else if (key == "allowance-bytes") {
+        SetIfRead(a.bytes, value, 0, kMostDataBytes);
+    } else if (key == "data-unit") {
+        SetIfWord(a.unit, value, kUnitWords);
+    } else if (key == "hang-up") {
+        SetIfWord(a.hangUp, value, kYesNo);
+    } else if (key == "last-warning" || key == "last-data-warning") {
         // "2026-01-05,80". The history's reader checks the date's shape and that the day is in
         // its month.
         const size_t comma = value.find(',');
         const auto time = ParseLocalTime(std::string(value.substr(0, comma)) + "T00:00:00+00:00");
         const auto percent = Number(value.substr(comma + 1), 0, 100);
         if (time && percent)
-            options.lastWarning = AllowanceWarning{time->date, static_cast<int>(*percent)};
+            (key == "last-warning" ? options.lastWarnings.time : options.lastWarnings.data) =
+                AllowanceWarning{time->date, static_cast<int>(*percent)};
     } else {
         return false;
     }
@@ -102,7 +112,10 @@ std::string FormatMoreOptions(const MoreOptions& options) {
                         "\r\nallowance-seconds=" + std::to_string(a.seconds) +
                         "\r\nweek-starts=" + std::to_string(a.weekStart) +
                         "\r\nmonth-starts=" + std::to_string(a.monthStart) +
-                        "\r\nwarn-percent=" + std::to_string(a.warnPercent) + "\r\ncount=" +
+                        "\r\nwarn-percent=" + std::to_string(a.warnPercent) +
+                        "\r\nallowance-bytes=" + std::to_string(a.bytes) +
+                        "\r\ndata-unit=" + std::string(kUnitWords[static_cast<size_t>(a.unit)]) +
+                        "\r\nhang-up=" + std::string(kYesNo[a.hangUp]) + "\r\ncount=" +
                         std::string(kKindWords[static_cast<size_t>(options.counted.kind)]) + "\r\n";
     // A name holds no line end: Windows' names of connections never do.
     if (options.counted.kind == CountedKind::kChosen)
@@ -110,12 +123,14 @@ std::string FormatMoreOptions(const MoreOptions& options) {
                  std::string(kSourceWords[static_cast<size_t>(options.counted.source)]) +
                  "\r\ncount-name=" + options.counted.name + "\r\n" +
                  (options.counted.id.empty() ? "" : "count-id=" + options.counted.id + "\r\n");
-    if (const auto& w = options.lastWarning) {
-        char line[64];
-        std::snprintf(line, sizeof line, "last-warning=%04d-%02d-%02d,%d\r\n", w->period.year,
-                      w->period.month, w->period.day, w->percent);
-        bytes += line;
-    }
+    for (const auto& [key, w] : {std::pair{"last-warning", options.lastWarnings.time},
+                                 std::pair{"last-data-warning", options.lastWarnings.data}})
+        if (w) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%s=%04d-%02d-%02d,%d\r\n", key, w->period.year,
+                          w->period.month, w->period.day, w->percent);
+            bytes += line;
+        }
     return bytes + options.unknownLines;
 }
 

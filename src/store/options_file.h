@@ -12,7 +12,7 @@
 // kept as they stand, so that an older or newer version can read the file too.
 struct MoreOptions {
     Allowance allowance;
-    std::optional<AllowanceWarning> lastWarning;
+    AllowanceWarnings lastWarnings;
     CountChoice counted;
     std::string unknownLines;  // each with its line end
     friend bool operator==(const MoreOptions&, const MoreOptions&) = default;

@@ -22,13 +22,19 @@ constexpr Control kControls[] = {
     {D::kHoursBox, Kind::Edit, "", 840, 1680, 675, 315, 5},
     {D::kMinutesLabel, Kind::AutoLabel, "Minutes", 1740, 1740, 600, 195},
     {D::kMinutesBox, Kind::Edit, "", 2580, 1680, 675, 315, 5},
-    {D::kWarnLabel, Kind::AutoLabel, "Warn at", 120, 2160, 600, 195},
-    {D::kWarnBox, Kind::Edit, "", 840, 2100, 675, 315, 3},
-    {D::kUsedLabel, Kind::AutoLabel, "% used", 1620, 2160, 600, 195},
+    {D::kDataLabel, Kind::AutoLabel, "Data", 120, 2160, 600, 195},
+    {D::kDataBox, Kind::Edit, "", 840, 2100, 675, 315, 5},
+    {D::kDataUnitList, Kind::Combo, "", 1740, 2070, 840, 1200},
+    {D::kWarnLabel, Kind::AutoLabel, "Warn at", 120, 2580, 600, 195},
+    {D::kWarnBox, Kind::Edit, "", 840, 2520, 675, 315, 3},
+    {D::kUsedLabel, Kind::AutoLabel, "% used", 1620, 2580, 600, 195},
+    {D::kHangUp, Kind::CheckBox, "Hang up dial-up and VPN connections when the allowance is used",
+     120, 2970, 5055, 390},
+    {D::kHangUpNote, Kind::Label, "", 120, 3450, 5055, 390},
     {D::kOk, Kind::Button, "OK", 4080, 120, 1095, 255},
     {D::kCancel, Kind::Button, "Cancel", 4080, 480, 1095, 255},
 };
-constexpr FormLayout kLayout = {"Allowance", 5295, 2535, Border::FixedDialog, true, D::kHoursBox};
+constexpr FormLayout kLayout = {"Allowance", 5295, 3960, Border::FixedDialog, true, D::kHoursBox};
 
 constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                      "Thursday", "Friday", "Saturday"};
@@ -49,6 +55,17 @@ void AllowanceDialog::OnLoad() {
     SetText(kHoursBox, std::to_string(a.seconds / 3600));
     SetText(kMinutesBox, std::to_string(a.seconds / 60 % 60));
     SetText(kWarnBox, std::to_string(a.warnPercent));
+    HWND units = Item(kDataUnitList);
+    for (const char* unit : {"MB", "GB"})  // in the order of DataUnit
+        SendMessageA(units, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit));
+    SendMessageA(units, CB_SETCURSEL, static_cast<WPARAM>(a.unit), 0);
+    SetText(kDataBox, std::to_string(a.bytes / BytesPerUnit(a.unit)));
+    SetChecked(kHangUp, a.hangUp);
+    // Adapters are not switched off: that needs an administrator.
+    SetText(kHangUpNote, CountsRas(options_.counted)
+                             ? ""
+                             : "What is counted now is not a dial-up or VPN connection: it is "
+                               "not hung up. Network adapters are never switched off.");
     EnablePeriodStart();
 }
 
@@ -75,9 +92,11 @@ void AllowanceDialog::OnOk() {
     while (period < kPerMonth && !Checked(period)) ++period;
     const int weekStart =
         static_cast<int>(SendMessageA(Item(kWeekStartList), CB_GETCURSEL, 0, 0)) + 1;
-    const auto result =
-        AllowanceFromInput(static_cast<AllowancePeriod>(period - kOff), weekStart, Text(kHoursBox),
-                           Text(kMinutesBox), Text(kMonthStartBox), Text(kWarnBox));
+    const auto unit =
+        static_cast<DataUnit>(SendMessageA(Item(kDataUnitList), CB_GETCURSEL, 0, 0) > 0);
+    const auto result = AllowanceFromInput(static_cast<AllowancePeriod>(period - kOff), weekStart,
+                                           Text(kHoursBox), Text(kMinutesBox), Text(kMonthStartBox),
+                                           Text(kWarnBox), Text(kDataBox), unit, Checked(kHangUp));
     if (const auto* message = std::get_if<std::string>(&result)) return Warn(*message);
     options_.allowance = std::get<Allowance>(result);
     try {

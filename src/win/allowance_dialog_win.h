@@ -4,16 +4,18 @@
 #include "store/options_file.h"
 #include "win/form_win.h"
 
-// The online time allowed per day, week or month, and the share of it to warn at.
+// The online time and data allowed per day, week or month, the share of them to warn at, and
+// whether to hang up when they are used.
 class AllowanceDialog : public Form {
   public:
     // clang-format off
     enum : int {
-        kHoursLabel = 101, kMinutesLabel, kWarnLabel, kUsedLabel,
+        kHoursLabel = 101, kMinutesLabel, kWarnLabel, kUsedLabel, kDataLabel, kHangUpNote,
         kOk = 111, kCancel,
-        kWeekStartList = 121,
-        kMonthStartBox = 131, kHoursBox, kMinutesBox, kWarnBox,
+        kWeekStartList = 121, kDataUnitList,
+        kMonthStartBox = 131, kHoursBox, kMinutesBox, kWarnBox, kDataBox,
         kOff = 141, kPerDay, kPerWeek, kPerMonth,  // in the order of AllowancePeriod
+        kHangUp = 151,
     };
     // clang-format on
     // `save` writes the options to their file; it throws AppError when it cannot.

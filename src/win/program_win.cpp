@@ -225,21 +225,29 @@ void Program::LoadHistoryTable() {
 
 void Program::ShowStatus() {
     const AllowanceView view = ViewAllowance(more_.allowance, usage_, engine_->CurrentSession(),
-                                             clock_.Now(), more_.lastWarning);
+                                             clock_.Now(), more_.lastWarnings);
     const std::string& notAnswering = engine_->NotAnswering();
     trayIcon_->Show(view.percent, more_.allowance.warnPercent,
                     StatusLines(notAnswering, view.line));
     windows_->history.ShowAllowance(StatusLines(notAnswering, view.details), view.dailyLimit);
     // Given once shown: a warning the shell did not take is given again at the next tick.
-    if ((!view.warning.empty() && !trayIcon_->Notify(view.warning)) ||
-        view.lastWarning == more_.lastWarning)
-        return;
-    more_.lastWarning = view.lastWarning;
+    const bool warned = view.warning.empty() || trayIcon_->Notify(view.warning);
+    HangUpAtLimit(view);
+    if (!warned || view.lastWarnings == more_.lastWarnings) return;
+    more_.lastWarnings = view.lastWarnings;
     try {  // so that a restart does not warn again
         SaveMoreOptions();
     } catch (const AppError& e) {
         windows_->history.NoteProblem(e.what());
     }
+}
+
+void Program::HangUpAtLimit(const AllowanceView& view) {
+    const HangUpStep step =
+        HangUpDue(more_.allowance, more_.counted, view, engine_->CurrentSession(), hangUpNotice_);
+    if (step == HangUpStep::kNotice) trayIcon_->Notify(kHangUpNotice);
+    // Asked again each tick until the session ends: a connection dialled again is hung up too.
+    if (step == HangUpStep::kNow) hangUp_.Ask({more_.counted, false}, std::chrono::milliseconds(0));
 }
 
 void Program::SaveMoreOptions() {

@@ -11,6 +11,7 @@
 #include "store/data_path.h"
 #include "store/options_file.h"
 #include "win/clock_win.h"
+#include "win/ras_hang_up_win.h"
 
 class TrayIcon;
 struct ProgramWindows;
@@ -51,6 +52,9 @@ class Program : private TickHost {
     // The allowance's share on the icon, its tip, its warnings and its line in the History window,
     // with what stops the count.
     void ShowStatus();
+    // A minute before the allowance is used, says that the connection will be hung up; at the
+    // limit, hangs it up.
+    void HangUpAtLimit(const AllowanceView& view);
     // Throws AppError naming the file.
     void SaveMoreOptions();
 
@@ -70,6 +74,10 @@ class Program : private TickHost {
     MoreOptions more_;
     // Windows is asked on a thread of its own: the window thread waits for it at most 40 ms.
     ProbeWorker probe_;
+    // Hanging up takes RAS seconds: on a thread of its own too, which only the program's end
+    // waits for, so as not to end in the middle of one.
+    ProbeWorker hangUp_{HangUpRas, kHangUpWait};
+    std::optional<LocalTime> hangUpNotice_;  // the start of the session told it will be hung up
     std::vector<std::string> adaptersUp_;
     std::vector<CountMenuItem> countItems_;
     // The history's online time per day, without the session in progress.

@@ -87,7 +87,9 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
 
 TEST_F(FormsTest, AllowanceDialogTakesOnlyWhatItCanKeep) {
     using A = AllowanceDialog;
-    more.allowance = {AllowancePeriod::kWeek, 37 * 3600 + 30 * 60, 4, 1, 80}, allowance.Show();
+    more.allowance = {AllowancePeriod::kWeek, 37 * 3600 + 30 * 60, 4, 1, 80};
+    more.counted = {CountedKind::kInternet}, allowance.Show();
+    const std::string note = allowance.Text(A::kHangUpNote);
     HWND weekdays = allowance.Item(A::kWeekStartList), day = allowance.Item(A::kMonthStartBox);
     const BOOL dayWasOn = IsWindowEnabled(day);
     Click(allowance, A::kPerMonth), allowance.SetText(A::kMonthStartBox, "32");
@@ -95,11 +97,17 @@ TEST_F(FormsTest, AllowanceDialogTakesOnlyWhatItCanKeep) {
     EXPECT_EQ(std::tuple(refused, dayWasOn, IsWindowEnabled(day), IsWindowEnabled(weekdays), saves),
               std::tuple("Allowance\nThe day a month starts on must be from 1 to 31.", 0, 1, 0, 0));
     allowance.SetText(A::kMonthStartBox, "31"), allowance.SetText(A::kWarnBox, "90");
+    allowance.SetText(A::kDataBox, "5x");
+    const std::string data = Click(allowance, A::kOk, 5000);
+    allowance.SetText(A::kDataBox, "5"), Click(allowance, A::kHangUp);
+    SendMessageA(allowance.Item(A::kDataUnitList), CB_SETCURSEL, 0, 0);  // MB
     Click(allowance, A::kOk);  // the weekday, hours and minutes as they were shown
     const Allowance a = more.allowance;
-    EXPECT_EQ(std::tuple(int(a.period), a.seconds, a.weekStart, a.monthStart, a.warnPercent, saves,
-                         allowance.IsLoaded()),
-              std::tuple(3, 135000, 4, 31, 90, 1, false));
+    EXPECT_EQ(std::tuple(int(a.period), a.seconds, a.weekStart, a.monthStart, a.warnPercent,
+                         a.bytes, a.hangUp, saves, allowance.IsLoaded(), data, note.substr(0, 46)),
+              std::tuple(3, 135000, 4, 31, 90, 5 << 20, true, 1, false,
+                         "Allowance\nThe data must be a whole number from 0 to 99999, such as 10.",
+                         "What is counted now is not a dial-up or VPN co"));
     allowance.Show(), SetFocus(allowance.Item(A::kPerMonth));  // arrows go round the options
     MSG key = {GetFocus(), WM_KEYDOWN, VK_DOWN, 0, 0, {}};
     const bool wentRound = IsDialogMessageA(allowance.Hwnd(), &key) && allowance.Checked(A::kOff);

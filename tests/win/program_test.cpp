@@ -8,6 +8,7 @@
 #include "win_test_support.h"
 
 #include "core/dialup_probe.h"
+#include "win/clock_win.h"
 #include "win/connection_probe_win.h"
 
 const std::string kDefaults = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
@@ -332,4 +333,31 @@ TEST_F(NetworkTest, SessionsHoldTheBytesTheirConnectionsMoved) {
     EXPECT_EQ(std::tuple(Sessions()[0].data, moved > 1000000, std::abs(sent - moved) * 100 < moved),
               std::tuple(Traffic{1000, 200}, true, true))
         << sent << " of " << moved;
+}
+
+// 1 MB a day, warned at 50 %, reached through the bytes of today's history: each share once, not
+// again after a restart; the dial-up connection hung up at the limit only once asked to.
+TEST_F(NetworkTest, DataAllowanceWarnsOnceAndHangsUpOnlyWhenAsked) {
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
+    const std::string now = FormatLocalTime(WindowsClock().Now()) + ",";
+    WriteFileBytes(history.history, std::string(kHistoryHeader) + "\r\n");
+    WriteFileBytes(history.options,
+                   "allowance=day\r\nallowance-bytes=1048576\r\nwarn-percent=50\r\n");
+    std::string seen;
+    for (const std::string& add :
+         {now + now + "1,VPN,600000,0\r\n", now + now + "1,,500000,0\r\n", std::string()}) {
+        WriteFileBytes(history.history, ReadFileBytes(history.history) + add);
+        if (add.empty())
+            WriteFileBytes(history.options, ReadFileBytes(history.options) + "hang-up=yes");
+        WriteFileBytes(ras, "connected VPN\n");
+        TimerProcess program;
+        for (int i = 0; i < 8 && program.Stats(); ++i, Sleep(500))
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "tooltips_class32", nullptr));)
+                seen += IsWindowVisible(w) && !seen.ends_with("notified ") ? "notified " : "";
+        const std::string options = ReadFileBytes(history.options);
+        const size_t at = options.find(',', options.find("last-data-warning="));
+        seen += options.substr(at, options.find('\r', at) - at) + " " + ReadFileBytes(ras) + "|";
+        ASSERT_TRUE(program.Close());
+    }
+    EXPECT_EQ(seen, "notified ,50 connected VPN\n|notified ,100 connected VPN\n|,100 |");
 }

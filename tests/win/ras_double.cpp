@@ -39,6 +39,14 @@ DWORD List(std::string states, Item* items, DWORD* bytes, DWORD* count) {
 }
 }  // namespace
 
+// Hung up, every connection listed is gone: ras-double.txt is emptied.
+EXPORT RasHangUpW(HRASCONN) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::ofstream(std::filesystem::path(path).replace_filename("ras-double.txt"));
+    return 0;
+}
+
 EXPORT RasEnumConnectionsW(RASCONNW* c, DWORD* bytes, DWORD* count) {
     return List("connected dialing", c, bytes, count);
 }
