@@ -7,8 +7,7 @@
 
 namespace {
 
-// Over midnight at a month's end, named to be quoted; a damaged line; waiting, of data unknown; in
-// progress.
+// Over midnight at a month's end, a name to quote; a damaged line; waiting, no data; in progress.
 ReportInputs Inputs() {
     ReportInputs in;
     in.historyPath = "h", in.total = 90061, in.running = true;
