@@ -322,12 +322,12 @@ Sheet Sessions(const Request& r, const ReportInputs& in) {
     for (size_t i = 0; i < sessions.size(); ++i) {
         const SessionRecord& s = sessions[i];
         if ((r.from && s.start.date < *r.from) || (r.to && s.start.date > *r.to)) continue;
-        sheet.rows.push_back({Text(FormatLocalTime(s.start)), Text(FormatLocalTime(s.end)),
-                              Hours(s.seconds), Number(s.seconds),
-                              Yes(in.inProgress && i + 1 == sessions.size()),
-                              Maybe(s.data.has_value(), Number(s.data ? s.data->received : 0)),
-                              Maybe(s.data.has_value(), Number(s.data ? s.data->sent : 0)),
-                              Text(Name(s.connection))});
+        sheet.rows.push_back(
+            {Text(FormatLocalTime(s.start)), Text(FormatLocalTime(s.end)), Hours(s.seconds),
+             Number(s.seconds), Yes(in.inProgress && i + 1 == sessions.size()),
+             Maybe(s.data.has_value(), Number(s.data.value_or(Traffic{}).received)),
+             Maybe(s.data.has_value(), Number(s.data.value_or(Traffic{}).sent)),
+             Text(Name(s.connection))});
     }
     return sheet;
 }
