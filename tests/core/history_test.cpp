@@ -30,7 +30,7 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
                                 u + "\",\"",  // a connection's name is a CSV field
                                 u + "Cell,1,2",
                                 t + "2026-12-07T10:20:00+01:00,5,,0,281474976710656",
-                                u + "\"a,\"\"b\",3,4"};
+                                u + "\"\"\"a,\"\"b\",3,4"};
     const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1",
                                "garbage",
                                "start,end,seconds",
@@ -48,7 +48,7 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
                                u + "Cell,-1,2",
                                u + "Cell,1,281474976710657",
                                u + "Cell,1,2x",
-                               u + "\"a\"x,1,2"};
+                               u + "\"a\"x1,2"};
     std::string bytes = "start,end,seconds\r\n";  // the header older versions wrote
     for (const std::string& line : bad) bytes += line + "\n";
     for (const std::string& line : good) bytes += line + "\r\n";
@@ -58,7 +58,7 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     EXPECT_EQ(read.sessions[6].connection, "Caf\xc3\xa9, \"free\"");
     EXPECT_EQ(
         std::tuple(read.sessions[5].data, read.sessions[10].connection, read.sessions[10].data),
-        std::tuple(std::optional<Traffic>(), "a,\"b", std::optional(Traffic{3, 4})));
+        std::tuple(std::optional<Traffic>(), "\"a,\"b", std::optional(Traffic{3, 4})));
     for (const char* header : {"start,end,seconds,connection\r\n",
                                "start,end,seconds,connection,"
                                "received,sent\n"})
