@@ -7,13 +7,12 @@
 
 namespace {
 
-// Over midnight at a month's end, a name to quote; a damaged line; waiting, no data; in progress.
+// Over midnight at a month's end, a name to quote; a damaged line; waiting; in progress, with data.
 ReportInputs Inputs() {
     ReportInputs in;
     in.historyPath = "h", in.total = 90061, in.running = true;
     in.history = ParseHistory(
-        "2026-11-30T23:30:00+01:00,2026-12-01T00:30:00+01:00,3600,\"\xc3\x9c \"\"a,\tb\\\",1000,"
-        "24\n-\n");
+        "2026-11-30T23:30:00+01:00,2026-12-01T00:30:00+01:00,3600,\"\xc3\x9c \"\"a,\tb\\\"\n-\n");
     in.waiting = ParseHistory("2026-12-06T08:00:00+01:00,2026-12-06T08:10:00+01:00,600\n").sessions;
     in.inProgress = ParseSessionLine(
         "2026-12-07T09:00:00+01:00,2026-12-07T09:30:00+01:00,1800,Home,3145728,1048576");
@@ -48,13 +47,13 @@ TEST(Report, EachCommandAndFormat) {
          "\"seconds\":1800,\"received\":3145728,\"sent\":1048576,\"sessionsWithoutData\":0}]}],"
          "\"skippedLines\":1}\n|~",
          "months --csv=month,online time,seconds,sessions,data,received,sent,connections\n2026-12,"
-         "1:10:00,4200,3,4.0 MB + unknown,3146228,1048588,\"Home 0:30:00 (4.0 MB), \xc3\x9c "
-         "\"\"a,\tb\\ 0:30:00 (512 bytes), dial-up 0:10:00\"\n2026-11,0:30:00,1800,1,512 "
-         "bytes,500,12,\"\xc3\x9c \"\"a,\tb\\ 0:30:00 (512 bytes)\"\n|~",
+         "1:10:00,4200,3,4.0 MB + unknown,3145728,1048576,\"Home 0:30:00 (4.0 MB), \xc3\x9c "
+         "\"\"a,\tb\\ 0:30:00, dial-up 0:10:00\"\n2026-11,0:30:00,1800,1,unknown,,,\"\xc3\x9c "
+         "\"\"a,\tb\\ 0:30:00\"\n|~",
          "sessions --from 2026-11-30 --to 2026-12-07=start                      end                "
          "        online time  seconds  in progress  received     sent  "
          "connection\n2026-11-30T23:30:00+01:00  2026-12-01T00:30:00+01:00      1:00:00     3600  "
-         "no               1000       24  \xc3\x9c \"a,\tb\\\n2026-12-06T08:00:00+01:00  "
+         "no                  -        -  \xc3\x9c \"a,\tb\\\n2026-12-06T08:00:00+01:00  "
          "2026-12-06T08:10:00+01:00      0:10:00      600  no                  -        -  "
          "dial-up\n2026-12-07T09:00:00+01:00  2026-12-07T09:30:00+01:00      0:30:00     1800  yes "
          " "
@@ -62,7 +61,7 @@ TEST(Report, EachCommandAndFormat) {
          "connections "
          "--json={\"connections\":[{\"month\":\"2026-12\",\"seconds\":1800,\"received\":3145728,"
          "\"sent\":1048576,\"sessionsWithoutData\":0,\"name\":\"Home\"},{\"month\":\"2026-12\","
-         "\"seconds\":1800,\"received\":500,\"sent\":12,\"sessionsWithoutData\":0,\"name\":"
+         "\"seconds\":1800,\"received\":null,\"sent\":null,\"sessionsWithoutData\":1,\"name\":"
          "\"\xc3\x9c \\\"a,\\u0009b\\\\\"},{\"month\":\"2026-12\",\"seconds\":600,\"received\":"
          "null,\"sent\":null,\"sessionsWithoutData\":1,\"name\":\"dial-up\"}],\"skippedLines\":1}"
          "\n|~",
