@@ -3,7 +3,7 @@
 //                                  program's count with the time really connected
 //   timer_driver footprint         start-up time, CPU, memory and file writes, online and offline
 //   timer_driver history           time from the menu's "History" to the filled window, with a
-//                                  history of 100,000 sessions
+//                                  history of 100,000 sessions with their data
 //   timer_driver growth            handles, GDI and USER objects and memory over 100,000 ticks
 //                                  with every window opened and closed again and again
 //   timer_driver probes            what asking Windows costs for each choice of what counts,
@@ -234,7 +234,8 @@ int History() {
         const LocalTime start{DateOfDay(20000 - 50000 + i / 2), 20 - 10 * (i % 2), 15, 0, 60};
         LocalTime end = start;
         end.hour += 1;
-        bytes += FormatSessionLine({start, end, 3600, "Cellular"}) + "\r\n";
+        bytes += FormatSessionLine({start, end, 3600, "Cellular", Traffic{i * 4099LL, i * 131LL}}) +
+                 "\r\n";
     }
     WriteFileBytes(paths.history, bytes);
     TimerProcess program;
@@ -242,8 +243,8 @@ int History() {
     const double start = NowSeconds();
     program.Menu(207);
     HWND window = program.Window("OnlineTimer.Form", "History");
-    HWND days = GetDlgItem(window, 161);
-    while (SendMessageA(days, LVM_GETITEMCOUNT, 0, 0) == 0) Sleep(1);
+    // The window may be found before its table is made: asked for again until it is.
+    while (SendMessageA(GetDlgItem(window, 161), LVM_GETITEMCOUNT, 0, 0) == 0) Sleep(1);
     const double opened = NowSeconds() - start;
     program.Close();
     DeleteFileA(paths.history.c_str());

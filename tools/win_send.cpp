@@ -1,5 +1,6 @@
 // A helper for scripts that look at the program under Wine:
-//   win_send post CLASS CAPTION MSG WPARAM LPARAM [CHILD_CLASS]   posts a message to a window
+//   win_send post CLASS CAPTION MSG WPARAM LPARAM [CHILD_CLASS [CHILD_CAPTION]]
+//                                                                 posts a message to a window
 //   win_send rect CLASS CAPTION                                   prints the screen rectangle of
 //                                                                 all such windows shown
 // CLASS or CAPTION "-" matches any.
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (verb != "post" || argc < 7) return 2;
-    if (argc > 7) window = FindWindowExA(window, nullptr, argv[7], nullptr);
+    if (argc > 7) window = FindWindowExA(window, nullptr, argv[7], argc > 8 ? argv[8] : nullptr);
     return PostMessageA(window, static_cast<UINT>(std::atoi(argv[4])),
                         static_cast<WPARAM>(std::atoi(argv[5])), std::atoi(argv[6]))
                ? 0

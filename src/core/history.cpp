@@ -232,6 +232,24 @@ std::string DataText(const Usage& usage) {
     return usage.dataUnknown > 0 ? known + " + unknown" : known;
 }
 
+ByteScale ScaleOfBytes(int64_t most) {
+    static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
+    // Up to what a day could hold: a session's line holds at most 256 TB.
+    most = std::clamp(most, int64_t{1024}, int64_t{1000} << 40);
+    int64_t size = 1024;
+    size_t unit = 0;
+    // As FormatBytes changes unit near 1024 of one: under 1000 of it.
+    for (; size * 1000 < most; ++unit) size *= 1024;
+    // Steps of 1, 2, 5, 10, 20, 50... of the unit: at most 200, as `most` is at most 1000.
+    int64_t multiple = 1;
+    for (int i = 0; multiple * size * 5 < most; ++i)
+        multiple = i % 3 == 1 ? multiple / 2 * 5 : multiple * 2;
+    ByteScale scale{multiple * size, {"0"}};
+    for (int64_t line = 1; (line - 1) * scale.step < most; ++line)
+        scale.labels.push_back(std::to_string(line * multiple) + " " + kUnits[unit]);
+    return scale;
+}
+
 std::string ConnectionsText(const std::vector<NamedUsage>& connections) {
     std::string text;
     for (const auto& [name, usage] : connections) {

@@ -90,6 +90,16 @@ inline constexpr size_t kDaysListed = 31, kMonthsListed = 24;
 std::string FormatHours(int64_t seconds);
 // "3.2 GB", received and sent; "unknown" when no session says, "3.2 GB + unknown" when some do not.
 std::string DataText(const Usage& usage);
+// The data chart's scale: a line every `step` bytes from 0 to the first at or over `most` (at
+// least 1 KB), at most 5 above 0. The step is 1, 2 or 5 times a power of ten of the unit of 1024
+// (KB, MB, GB...) that holds `most` in at most 1000 of it, and each line is labelled in that unit:
+// "0", "200 MB", "400 MB" ... "1000 MB".
+struct ByteScale {
+    int64_t step = 0;
+    std::vector<std::string> labels;  // from 0 up
+    friend bool operator==(const ByteScale&, const ByteScale&) = default;
+};
+ByteScale ScaleOfBytes(int64_t most);
 // "Cellular 3:10:00 (1.2 GB), Home 0:05:00": the data where some of it is known.
 std::string ConnectionsText(const std::vector<NamedUsage>& connections);
 // The day table as a spreadsheet reads it: "date,online time,seconds,sessions,connections,received,

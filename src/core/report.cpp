@@ -12,18 +12,25 @@ namespace {
 
 constexpr std::string_view kHelp = R"(Usage: online-timer-report COMMAND [--csv | --json]
 Reads the timer's files, also while it runs, and never writes them.
-  days [N]             online time per day: the latest N days that had any (31)
-  months [N]           online time per month: the latest N months that had any (24)
+  days [N]             online time and data per day: the latest N days that had
+                       online time (31)
+  months [N]           the same per month: the latest N months that had any (24)
   sessions [--from DATE] [--to DATE]
-                       the sessions begun on those days, DATE as YYYY-MM-DD
-  connections [MONTH]  online time per connection in MONTH, as YYYY-MM (this month)
+                       the sessions begun on those days, DATE as YYYY-MM-DD, with
+                       the bytes each received and sent
+  connections [MONTH]  online time and data per connection in MONTH, as YYYY-MM
+                       (this month)
   status               whether the timer runs, the total ("the log"), the session in
                        progress, the allowance used and left, the sessions waiting to
                        be added to the history
 The session in progress counts as at its last checkpoint, at most a minute old; a
 session over midnight is split between its days as in the History window.
+Data is the bytes received and sent by the sessions that recorded them; where none
+did (older versions did not), the table shows "unknown" and "-", CSV nothing, JSON
+null.
   --csv                CSV with a header line
-  --json               one JSON document: durations in seconds, times in ISO 8601
+  --json               one JSON document: durations in seconds, data in bytes, times
+                       in ISO 8601
   --help               this text
 Exit status: 0 done, 1 a file could not be read, 2 a wrong command line.
 )";
@@ -167,7 +174,7 @@ Field Maybe(bool given, Field field) {
 }
 
 struct Column {
-    const char* title;
+    const char* title;  // nullptr: in JSON only
     const char* key;    // nullptr: not in JSON
     bool left = false;  // in the table, where numbers are to the right; the last is not padded
 };
@@ -194,6 +201,9 @@ std::string Render(const Sheet& sheet, Format format) {
         }
         return list ? rows : "\"" + sheet.name + "\":[" + rows + "]";
     }
+    std::vector<size_t> shown;
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].title) shown.push_back(i);
     std::string out;
     if (list && format == Format::kTable) {
         for (size_t i = 0; i < columns.size(); ++i) {  // "-": none, such as no session in progress
@@ -203,32 +213,69 @@ std::string Render(const Sheet& sheet, Format format) {
         }
         return out;
     }
-    std::vector<size_t> widths;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        widths.push_back(std::string_view(columns[i].title).size());
-        for (const auto& row : sheet.rows) widths[i] = std::max(widths[i], row[i].text.size());
+    // In the table, "-" for what is not known, such as a session's data in older lines.
+    const auto cell = [&](const Field& field) {
+        return field.text.empty() && format == Format::kTable ? std::string("-") : field.text;
+    };
+    std::vector<size_t> widths(columns.size());
+    for (const size_t i : shown) {
+        widths[i] = std::string_view(columns[i].title).size();
+        for (const auto& row : sheet.rows) widths[i] = std::max(widths[i], cell(row[i]).size());
     }
     const auto line = [&](auto textOf) {
         std::string text;
-        for (size_t i = 0; i < columns.size(); ++i) {
+        for (const size_t i : shown) {
             const std::string field = textOf(i), pad(widths[i] - field.size(), ' ');
             text += format == Format::kCsv ? (text.empty() ? "" : ",") + CsvText(field)
-                    : i + 1 == columns.size()
-                        ? field
-                        : (columns[i].left ? field + pad : pad + field) + "  ";
+                    : i == shown.back()    ? field
+                                           : (columns[i].left ? field + pad : pad + field) + "  ";
         }
         return text + "\n";
     };
     out = line([&](size_t i) { return std::string(columns[i].title); });
-    for (const auto& row : sheet.rows) out += line([&](size_t i) { return row[i].text; });
+    for (const auto& row : sheet.rows) out += line([&](size_t i) { return cell(row[i]); });
     return out;
+}
+
+// The bytes of the sessions whose data is known; none where none is.
+std::vector<Field> DataFields(const Usage& usage) {
+    const bool known = usage.dataUnknown < usage.sessions;
+    return {{DataText(usage), ""},
+            Maybe(known, Number(usage.data.received)),
+            Maybe(known, Number(usage.data.sent)),
+            {"", std::to_string(usage.dataUnknown)}};
+}
+const Column kDataColumns[] = {{"data", nullptr},
+                               {"received", "received"},
+                               {"sent", "sent"},
+                               {nullptr, "sessionsWithoutData"}};
+
+// The columns of a usage: its time, its sessions, its data.
+std::vector<Column> UsageColumns(Column first, bool sessions, Column last) {
+    std::vector<Column> columns{first, {"online time", nullptr}, {"seconds", "seconds"}};
+    if (sessions) columns.push_back({"sessions", "sessions"});
+    columns.insert(columns.end(), std::begin(kDataColumns), std::end(kDataColumns));
+    columns.push_back(last);
+    return columns;
+}
+std::vector<Field> UsageFields(Field first, const Usage& usage, bool sessions, Field last) {
+    std::vector<Field> row{first, Hours(usage.seconds), Number(usage.seconds)};
+    if (sessions) row.push_back(Number(usage.sessions));
+    for (Field& field : DataFields(usage)) row.push_back(field);
+    row.push_back(last);
+    return row;
 }
 
 Field ConnectionsField(const std::vector<NamedUsage>& connections) {
     std::string json;
-    for (const auto& [name, usage] : connections)
+    for (const auto& [name, usage] : connections) {
         json += (json.empty() ? "{\"name\":" : ",{\"name\":") + Json(name) +
-                ",\"seconds\":" + std::to_string(usage.seconds) + "}";
+                ",\"seconds\":" + std::to_string(usage.seconds);
+        const std::vector<Field> data = DataFields(usage);
+        for (size_t i = 1; i < data.size(); ++i)
+            json += ",\"" + std::string(kDataColumns[i].key) + "\":" + data[i].json;
+        json += "}";
+    }
     return {ConnectionsText(connections), "[" + json + "]"};
 }
 
@@ -243,19 +290,14 @@ CalendarDate DayBefore(const CalendarDate& date) {
 
 Sheet Periods(const Request& r, const UsageTable& table) {
     const bool months = r.command == "months";
-    Sheet sheet{r.command,
-                {{months ? "month" : "date", months ? "month" : "date", true},
-                 {"online time", nullptr},
-                 {"seconds", "seconds"},
-                 {"sessions", "sessions"},
-                 {"connections", "connections"}},
-                {}};
+    const char* date = months ? "month" : "date";
+    Sheet sheet{
+        r.command, UsageColumns({date, date, true}, true, {"connections", "connections"}), {}};
     for (const DatedUsage& row : months ? table.RecentMonths(r.count) : table.RecentDays(r.count))
         sheet.rows.push_back(
-            {Text(DateText(row.date, months)), Hours(row.usage.seconds), Number(row.usage.seconds),
-             Number(row.usage.sessions),
-             ConnectionsField(table.ByConnection(
-                 row.date, months ? DayBefore(MonthOf(row.date).next) : row.date))});
+            UsageFields(Text(DateText(row.date, months)), row.usage, true,
+                        ConnectionsField(table.ByConnection(
+                            row.date, months ? DayBefore(MonthOf(row.date).next) : row.date))));
     return sheet;
 }
 
@@ -273,29 +315,28 @@ Sheet Sessions(const Request& r, const ReportInputs& in) {
                  {"online time", nullptr},
                  {"seconds", "seconds"},
                  {"in progress", "inProgress", true},
+                 {"received", "received"},
+                 {"sent", "sent"},
                  {"connection", "connection"}},
                 {}};
     for (size_t i = 0; i < sessions.size(); ++i) {
         const SessionRecord& s = sessions[i];
         if ((r.from && s.start.date < *r.from) || (r.to && s.start.date > *r.to)) continue;
-        sheet.rows.push_back({Text(FormatLocalTime(s.start)), Text(FormatLocalTime(s.end)),
-                              Hours(s.seconds), Number(s.seconds),
-                              Yes(in.inProgress && i + 1 == sessions.size()),
-                              Text(Name(s.connection))});
+        sheet.rows.push_back(
+            {Text(FormatLocalTime(s.start)), Text(FormatLocalTime(s.end)), Hours(s.seconds),
+             Number(s.seconds), Yes(in.inProgress && i + 1 == sessions.size()),
+             Maybe(s.data.has_value(), Number(s.data.value_or(Traffic{}).received)),
+             Maybe(s.data.has_value(), Number(s.data.value_or(Traffic{}).sent)),
+             Text(Name(s.connection))});
     }
     return sheet;
 }
 
 Sheet Connections(const Request& r, const UsageTable& table) {
-    Sheet sheet{"connections",
-                {{"month", "month", true},
-                 {"online time", nullptr},
-                 {"seconds", "seconds"},
-                 {"connection", "name"}},
-                {}};
+    Sheet sheet{
+        "connections", UsageColumns({"month", "month", true}, false, {"connection", "name"}), {}};
     for (const auto& [name, usage] : table.ByConnection(r.month, DayBefore(MonthOf(r.month).next)))
-        sheet.rows.push_back({Text(DateText(r.month, true)), Hours(usage.seconds),
-                              Number(usage.seconds), Text(name)});
+        sheet.rows.push_back(UsageFields(Text(DateText(r.month, true)), usage, false, Text(name)));
     return sheet;
 }
 

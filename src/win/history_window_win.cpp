@@ -18,12 +18,14 @@ namespace {
 using W = HistoryWindow;
 
 constexpr Control kControls[] = {
-    {W::kExport, Kind::Button, "Export...", 5985, 60, 1095, 315},
-    {W::kDays, Kind::List, "", 60, 2400, 3900, 2400},
-    {W::kMonths, Kind::List, "", 4080, 2400, 3000, 2400},
-    {W::kStatus, Kind::Label, "", 60, 4740, 7020, 600},
+    {W::kExport, Kind::Button, "Export...", 9045, 60, 1095, 315},
+    {W::kHoursChart, Kind::Option, "Hours", 9045, 495, 1095, 255},
+    {W::kDataChart, Kind::Option, "Data", 9045, 795, 1095, 255},
+    {W::kDays, Kind::List, "", 60, 2400, 5160, 2400},
+    {W::kMonths, Kind::List, "", 5340, 2400, 4800, 2400},
+    {W::kStatus, Kind::Label, "", 60, 4740, 10080, 600},
 };
-constexpr FormLayout kLayout = {"History", 7140, 5400, Border::Sizable, true, W::kDays};
+constexpr FormLayout kLayout = {"History", 10200, 5400, Border::Sizable, true, W::kDays};
 
 void AddColumns(HWND list, std::initializer_list<std::pair<const char*, int>> columns) {
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
@@ -39,7 +41,7 @@ void AddColumns(HWND list, std::initializer_list<std::pair<const char*, int>> co
     }
 }
 
-using Row = std::array<std::string, 3>;
+using Row = std::array<std::string, 4>;
 
 std::vector<Row> Rows(const std::vector<DatedUsage>& usage, bool months) {
     std::vector<Row> rows;
@@ -47,7 +49,8 @@ std::vector<Row> Rows(const std::vector<DatedUsage>& usage, bool months) {
         char date[16];
         std::snprintf(date, sizeof date, months ? "%04d-%02d" : "%04d-%02d-%02d", u.date.year,
                       u.date.month, u.date.day);
-        rows.push_back({date, FormatHours(u.usage.seconds), std::to_string(u.usage.sessions)});
+        rows.push_back({date, FormatHours(u.usage.seconds), std::to_string(u.usage.sessions),
+                        DataText(u.usage)});
     }
     return rows;
 }
@@ -67,7 +70,7 @@ void SyncRows(HWND list, const std::vector<Row>& rows) {
             item.pszText = const_cast<char*>(row[0].c_str());
             SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
         }
-        for (int column = 0; column < 3; ++column) {
+        for (int column = 0; column < static_cast<int>(row.size()); ++column) {
             char shown[64] = "";
             item.iSubItem = column;
             item.pszText = shown;
@@ -92,12 +95,16 @@ void HistoryWindow::OnLoad() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     const int dpi = TwipsToPixels(1440);
-    AddColumns(Item(kDays), {{"Day", MulDiv(76, dpi, 96)},
-                             {"Online time", MulDiv(70, dpi, 96)},
-                             {"Sessions", MulDiv(58, dpi, 96)}});
-    AddColumns(Item(kMonths), {{"Month", MulDiv(56, dpi, 96)},
-                               {"Online time", MulDiv(70, dpi, 96)},
-                               {"Sessions", MulDiv(58, dpi, 96)}});
+    // Data as wide as "1023.9 MB + unknown".
+    AddColumns(Item(kDays), {{"Day", MulDiv(72, dpi, 96)},
+                             {"Online time", MulDiv(66, dpi, 96)},
+                             {"Sessions", MulDiv(58, dpi, 96)},
+                             {"Data", MulDiv(124, dpi, 96)}});
+    AddColumns(Item(kMonths), {{"Month", MulDiv(52, dpi, 96)},
+                               {"Online time", MulDiv(66, dpi, 96)},
+                               {"Sessions", MulDiv(58, dpi, 96)},
+                               {"Data", MulDiv(124, dpi, 96)}});
+    SetChecked(dataChart_ ? kDataChart : kHoursChart, true);
     PlaceControls();
     statusShown_.clear();
 }
@@ -127,6 +134,10 @@ void HistoryWindow::Refresh(const std::optional<SessionRecord>& current, const L
 
 void HistoryWindow::OnClick(int id) {
     if (id == kExport) OnExport();
+    if (id != kHoursChart && id != kDataChart) return;
+    dataChart_ = id == kDataChart;
+    const RECT chart = ChartArea();
+    InvalidateRect(Hwnd(), &chart, FALSE);
 }
 
 void HistoryWindow::OnExport() {
@@ -166,16 +177,22 @@ void HistoryWindow::PlaceControls() {
     GetClientRect(Hwnd(), &client);
     const int gap = TwipsToPixels(60), statusHeight = TwipsToPixels(800);
     const int top = ChartArea().bottom + gap, bottom = client.bottom - statusHeight - gap;
-    const int split = (client.right - 3 * gap) / 2 + gap;
+    // The days' dates are the longer: their table takes a little more.
+    const int split = (client.right - 3 * gap + TwipsToPixels(300)) / 2 + gap;
     MoveWindow(Item(kDays), gap, top, split - gap, std::max(0, bottom - top), TRUE);
     MoveWindow(Item(kMonths), split + gap, top, client.right - split - 2 * gap,
                std::max(0, bottom - top), TRUE);
     MoveWindow(Item(kStatus), gap, bottom + gap, client.right - 2 * gap, statusHeight, TRUE);
+    // The button and the chart's switch at the right of the chart, where the table put them.
     RECT button;
     GetWindowRect(Item(kExport), &button);
-    const int width = button.right - button.left;
-    MoveWindow(Item(kExport), client.right - gap - width, gap, width, button.bottom - button.top,
-               TRUE);
+    const int width = button.right - button.left, left = client.right - gap - width;
+    for (const int id : {kExport, kHoursChart, kDataChart}) {
+        RECT r;
+        GetWindowRect(Item(id), &r);
+        MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        MoveWindow(Item(id), left, r.top, width, r.bottom - r.top, TRUE);
+    }
     InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
@@ -187,56 +204,81 @@ RECT HistoryWindow::ChartArea() const {
             gap + std::max(TwipsToPixels(1200), static_cast<int>(client.bottom * 2 / 5))};
 }
 
+int HistoryWindow::LabelRoom() const {
+    return TwipsToPixels(dataChart_ ? 900 : 420);  // "1000 MB" or "24 h"
+}
+
 RECT HistoryWindow::BarArea(int day) const {
     const RECT chart = ChartArea();
-    const int left = chart.left + TwipsToPixels(420);  // room for the hours
+    const int left = chart.left + LabelRoom();
     const int width = std::max(1, static_cast<int>(chart.right - left) / kChartDays);
     const int x = left + day * width;
-    return {x + width / 6, chart.top + TwipsToPixels(120), x + width - width / 6,
+    return {x + width / 6, chart.top + TwipsToPixels(240), x + width - width / 6,
             chart.bottom - TwipsToPixels(240)};
 }
 
-// Hours up the side, a bar a day, today at the right.
+// Hours or data up the side, a bar a day, today at the right; a day's data that some session did
+// not record is marked "?" over its bar.
 void HistoryWindow::PaintChart(HDC dc) {
-    std::vector<int64_t> seconds;
-    for (const Usage& day : shown_.Daily(today_, kChartDays)) seconds.push_back(day.seconds);
-    const int64_t most = std::max(
-        {int64_t{3600}, dailyAllowance_, *std::max_element(seconds.begin(), seconds.end())});
-    const int hours = static_cast<int>((most + 3599) / 3600);
-    const int step = hours <= 6 ? 1 : hours <= 12 ? 2 : hours <= 24 ? 4 : (hours + 5) / 6;
+    const std::vector<Usage> daily = shown_.Daily(today_, kChartDays);
+    std::vector<int64_t> values;
+    int64_t most = 0;
+    for (const Usage& day : daily) {
+        values.push_back(dataChart_ ? day.data.received + day.data.sent : day.seconds);
+        most = std::max(most, values.back());
+    }
+    std::vector<std::string> labels;
+    int64_t step = 0;
+    if (dataChart_) {
+        ByteScale scale = ScaleOfBytes(most);
+        labels = std::move(scale.labels), step = scale.step;
+    } else {
+        const int hours =
+            static_cast<int>((std::max({int64_t{3600}, dailyAllowance_, most}) + 3599) / 3600);
+        const int every = hours <= 6 ? 1 : hours <= 12 ? 2 : hours <= 24 ? 4 : (hours + 5) / 6;
+        step = 3600;
+        for (int h = 0; h <= hours; ++h)
+            labels.push_back(h % every == 0 ? std::to_string(h) + " h" : "");
+    }
+    const int64_t top = step * static_cast<int64_t>(labels.size() - 1);
     const RECT full = BarArea(0);
     const int bottom = full.bottom, height = full.bottom - full.top;
+    const auto yOf = [&](int64_t value) {
+        return bottom - static_cast<int>(int64_t{height} * std::min(value, top) / top);
+    };
     const RECT chart = ChartArea();
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(Item(kStatus), WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
     HPEN grid = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DSHADOW));
     HGDIOBJ oldPen = SelectObject(dc, grid);
-    for (int h = 0; h <= hours; h += step) {
-        const int y =
-            bottom - static_cast<int>(int64_t{height} * h * 3600 / (int64_t{hours} * 3600));
-        MoveToEx(dc, chart.left + TwipsToPixels(360), y, nullptr);
+    for (size_t i = 0; i < labels.size(); ++i) {
+        if (labels[i].empty()) continue;
+        const int y = yOf(step * static_cast<int64_t>(i));
+        MoveToEx(dc, chart.left + LabelRoom() - TwipsToPixels(60), y, nullptr);
         LineTo(dc, chart.right, y);
-        char label[16];
-        std::snprintf(label, sizeof label, "%d h", h);
-        RECT text = {chart.left, y - TwipsToPixels(100), chart.left + TwipsToPixels(330),
-                     y + TwipsToPixels(100)};
-        DrawTextA(dc, label, -1, &text, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+        RECT text = {chart.left, y - TwipsToPixels(100),
+                     chart.left + LabelRoom() - TwipsToPixels(90), y + TwipsToPixels(100)};
+        DrawTextA(dc, labels[i].c_str(), -1, &text, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     }
     SelectObject(dc, oldPen);
     DeleteObject(grid);
     HBRUSH bar = CreateSolidBrush(RGB(0, 120, 215));
+    bool marked = false;
     for (int day = 0; day < kChartDays; ++day) {
         RECT r = BarArea(day);
-        r.top = bottom - static_cast<int>(int64_t{height} * seconds[static_cast<size_t>(day)] /
-                                          (int64_t{hours} * 3600));
+        r.top = yOf(values[static_cast<size_t>(day)]);
         if (r.top < bottom) FillRect(dc, &r, bar);
+        if (!dataChart_ || daily[static_cast<size_t>(day)].dataUnknown == 0) continue;
+        RECT mark = {r.left - TwipsToPixels(60), r.top - TwipsToPixels(240),
+                     r.right + TwipsToPixels(60), r.top};
+        DrawTextA(dc, "?", -1, &mark, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
+        marked = true;
     }
     DeleteObject(bar);
-    if (dailyAllowance_ > 0) {  // the daily allowance across the bars
+    if (dailyAllowance_ > 0 && !dataChart_) {  // the daily allowance across the bars
         HPEN line = CreatePen(PS_SOLID, std::max(1, TwipsToPixels(30)), RGB(220, 0, 0));
         oldPen = SelectObject(dc, line);
-        const int y =
-            bottom - static_cast<int>(int64_t{height} * dailyAllowance_ / (int64_t{hours} * 3600));
+        const int y = yOf(dailyAllowance_);
         MoveToEx(dc, full.left, y, nullptr);
         LineTo(dc, chart.right, y);
         DeleteObject(SelectObject(dc, oldPen));
@@ -246,6 +288,7 @@ void HistoryWindow::PaintChart(HDC dc) {
     std::snprintf(from, sizeof from, "%04d-%02d-%02d", first.year, first.month, first.day);
     RECT below = {full.left, bottom + TwipsToPixels(30), chart.right, chart.bottom};
     DrawTextA(dc, from, -1, &below, DT_LEFT | DT_SINGLELINE);
+    if (marked) DrawTextA(dc, "?: data not recorded", -1, &below, DT_CENTER | DT_SINGLELINE);
     DrawTextA(dc, "today", -1, &below, DT_RIGHT | DT_SINGLELINE);
 }
 

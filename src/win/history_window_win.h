@@ -5,12 +5,12 @@
 #include "core/history.h"
 #include "win/form_win.h"
 
-// Online time per day and per month from the program's table of the history, with the session in
-// progress: a bar chart of the last 31 days above a table of days and one of months. Resizable;
-// Esc closes it.
+// Online time and data per day and per month from the program's table of the history, with the
+// session in progress: a bar chart of the last 31 days, of hours or of data, above a table of days
+// and one of months. Resizable; Esc closes it.
 class HistoryWindow : public Form {
   public:
-    enum : int { kExport = 111, kDays = 161, kMonths, kStatus };
+    enum : int { kExport = 111, kHoursChart, kDataChart, kDays = 161, kMonths, kStatus };
     static constexpr int kChartDays = 31;
 
     HistoryWindow(const UsageTable& table, HWND owner);
@@ -36,12 +36,15 @@ class HistoryWindow : public Form {
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void PlaceControls();
     RECT ChartArea() const;
+    // The room left of the bars for the scale's labels.
+    int LabelRoom() const;
     void PaintChart(HDC dc);
     void OnExport();
 
     const UsageTable& table_;
     std::string status_, problem_, statusShown_, allowance_;
     int64_t dailyAllowance_ = 0;
+    bool dataChart_ = false;
     UsageTable shown_;
     CalendarDate today_;
     std::vector<DatedUsage> days_;

@@ -30,7 +30,7 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
                                 u + "\",\"",  // a connection's name is a CSV field
                                 u + "Cell,1,2",
                                 t + "2026-12-07T10:20:00+01:00,5,,0,281474976710656",
-                                u + "\"a,\"\"b\",3,4"};
+                                u + "\"\"\"a,\"\"b\",3,4"};
     const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1",
                                "garbage",
                                "start,end,seconds",
@@ -48,7 +48,7 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
                                u + "Cell,-1,2",
                                u + "Cell,1,281474976710657",
                                u + "Cell,1,2x",
-                               u + "\"a\"x,1,2"};
+                               u + "\"a\"x1,2"};
     std::string bytes = "start,end,seconds\r\n";  // the header older versions wrote
     for (const std::string& line : bad) bytes += line + "\n";
     for (const std::string& line : good) bytes += line + "\r\n";
@@ -58,7 +58,7 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     EXPECT_EQ(read.sessions[6].connection, "Caf\xc3\xa9, \"free\"");
     EXPECT_EQ(
         std::tuple(read.sessions[5].data, read.sessions[10].connection, read.sessions[10].data),
-        std::tuple(std::optional<Traffic>(), "a,\"b", std::optional(Traffic{3, 4})));
+        std::tuple(std::optional<Traffic>(), "\"a,\"b", std::optional(Traffic{3, 4})));
     for (const char* header : {"start,end,seconds,connection\r\n",
                                "start,end,seconds,connection,"
                                "received,sent\n"})
@@ -121,6 +121,18 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     for (const char* name : {"B", "A"}) table.Add({{{2030, 1, 1}}, {{2030, 1, 1}}, 10, name});
     EXPECT_EQ(ConnectionsText(table.ByConnection({2030, 1, 1}, {2030, 1, 1})),
               "A 0:00:10, B 0:00:10");  // a tie: by name
+    std::string scales;  // the data chart's: at least 1 KB, at most 1000 TB, five steps at most
+    for (const int64_t most :
+         std::vector<int64_t>{0, 7000, 11264, 256000, 1000 << 20, (1000 << 20) + 1, INT64_MAX}) {
+        const ByteScale scale = ScaleOfBytes(most);
+        scales += std::to_string(scale.step);
+        for (const std::string& label : scale.labels) scales += "," + label;
+        scales += " | ";
+    }
+    EXPECT_EQ(scales,
+              "1024,0,1 KB | 2048,0,2 KB,4 KB,6 KB,8 KB | 5120,0,5 KB,10 KB,15 KB | 51200,0,50 "
+              "KB,100 KB,150 KB,200 KB,250 KB | 209715200,0,200 MB,400 MB,600 MB,800 MB,1000 MB | "
+              "1073741824,0,1 GB | 219902325555200,0,200 TB,400 TB,600 TB,800 TB,1000 TB | ");
 }
 
 // A session not appended waits, through a crash, to be appended once, two of the same start too;

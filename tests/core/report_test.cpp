@@ -7,15 +7,15 @@
 
 namespace {
 
-// Over midnight at a month's end, named to be quoted; a damaged line; waiting; in progress.
+// Over midnight at a month's end, a name to quote; a damaged line; waiting; in progress, with data.
 ReportInputs Inputs() {
     ReportInputs in;
     in.historyPath = "h", in.total = 90061, in.running = true;
     in.history = ParseHistory(
         "2026-11-30T23:30:00+01:00,2026-12-01T00:30:00+01:00,3600,\"\xc3\x9c \"\"a,\tb\\\"\n-\n");
     in.waiting = ParseHistory("2026-12-06T08:00:00+01:00,2026-12-06T08:10:00+01:00,600\n").sessions;
-    in.inProgress =
-        ParseSessionLine("2026-12-07T09:00:00+01:00,2026-12-07T09:30:00+01:00,1800,Home");
+    in.inProgress = ParseSessionLine(
+        "2026-12-07T09:00:00+01:00,2026-12-07T09:30:00+01:00,1800,Home,3145728,1048576");
     in.now = *ParseLocalTime("2026-12-07T10:30:42+02:00"),
     in.allowance = {AllowancePeriod::kMonth, 3600};
     return in;
@@ -42,23 +42,29 @@ void ExpectEach(std::initializer_list<std::string_view> cases, const ReportInput
 TEST(Report, EachCommandAndFormat) {
     ExpectEach(
         {"days 1 "
-         "--json={\"days\":[{\"date\":\"2026-12-07\",\"seconds\":1800,\"sessions\":1,"
-         "\"connections\":[{\"name\":\"Home\",\"seconds\":1800}]}],\"skippedLines\":1}\n|~",
-         "months --csv=month,online "
-         "time,seconds,sessions,connections\n2026-12,1:10:00,4200,3,\"Home 0:30:00, \xc3\x9c "
-         "\"\"a,\tb\\ 0:30:00, dial-up 0:10:00\"\n2026-11,0:30:00,1800,1,\"\xc3\x9c \"\"a,\tb\\ "
-         "0:30:00\"\n|~",
-         "sessions --from 2026-11-30 --to 2026-12-07=start                      end                "
-         "        online time  seconds  in progress  connection\n2026-11-30T23:30:00+01:00  "
-         "2026-12-01T00:30:00+01:00      1:00:00     3600  no           \xc3\x9c "
-         "\"a,\tb\\\n2026-12-06T08:00:00+01:00  2026-12-06T08:10:00+01:00      0:10:00      600  "
-         "no           dial-up\n2026-12-07T09:00:00+01:00  2026-12-07T09:30:00+01:00      0:30:00  "
-         "   1800  yes          Home\n\n~|",
-         "connections "
-         "--json={\"connections\":[{\"month\":\"2026-12\",\"seconds\":1800,\"name\":\"Home\"},{"
-         "\"month\":\"2026-12\",\"seconds\":1800,\"name\":\"\xc3\x9c "
-         "\\\"a,\\u0009b\\\\\"},{\"month\":\"2026-12\",\"seconds\":600,\"name\":\"dial-up\"}],"
+         "--json={\"days\":[{\"date\":\"2026-12-07\",\"seconds\":1800,\"sessions\":1,\"received\":"
+         "3145728,\"sent\":1048576,\"sessionsWithoutData\":0,\"connections\":[{\"name\":\"Home\","
+         "\"seconds\":1800,\"received\":3145728,\"sent\":1048576,\"sessionsWithoutData\":0}]}],"
          "\"skippedLines\":1}\n|~",
+         "months --csv=month,online time,seconds,sessions,data,received,sent,connections\n2026-12,"
+         "1:10:00,4200,3,4.0 MB + unknown,3145728,1048576,\"Home 0:30:00 (4.0 MB), \xc3\x9c "
+         "\"\"a,\tb\\ 0:30:00, dial-up 0:10:00\"\n2026-11,0:30:00,1800,1,unknown,,,\"\xc3\x9c "
+         "\"\"a,\tb\\ 0:30:00\"\n|~",
+         "sessions --from 2026-11-30 --to 2026-12-07=start                      end                "
+         "        online time  seconds  in progress  received     sent  "
+         "connection\n2026-11-30T23:30:00+01:00  2026-12-01T00:30:00+01:00      1:00:00     3600  "
+         "no                  -        -  \xc3\x9c \"a,\tb\\\n2026-12-06T08:00:00+01:00  "
+         "2026-12-06T08:10:00+01:00      0:10:00      600  no                  -        -  "
+         "dial-up\n2026-12-07T09:00:00+01:00  2026-12-07T09:30:00+01:00      0:30:00     1800  yes "
+         " "
+         "         3145728  1048576  Home\n\n~|",
+         "connections "
+         "--json={\"connections\":[{\"month\":\"2026-12\",\"seconds\":1800,\"received\":3145728,"
+         "\"sent\":1048576,\"sessionsWithoutData\":0,\"name\":\"Home\"},{\"month\":\"2026-12\","
+         "\"seconds\":1800,\"received\":null,\"sent\":null,\"sessionsWithoutData\":1,\"name\":"
+         "\"\xc3\x9c \\\"a,\\u0009b\\\\\"},{\"month\":\"2026-12\",\"seconds\":600,\"received\":"
+         "null,\"sent\":null,\"sessionsWithoutData\":1,\"name\":\"dial-up\"}],\"skippedLines\":1}"
+         "\n|~",
          "status=now:                2026-12-07T10:30:42+02:00\nrunning:            yes\ntotal:    "
          "          01:01:01:01\nsession start:      2026-12-07T09:00:00+01:00\nsession end:       "
          " 2026-12-07T09:30:00+01:00\nsession:            0:30:00\nconnection:         "
@@ -104,7 +110,7 @@ TEST(Report, WrongCommandLinesAndFilesThatCannotBeRead) {
     in.statusError = "tavo.dat: bad";
     ExpectEach({"status=1||tavo.dat: bad\n",
                 "sessions --from 2000-01-01 --to 2000-01-01=0|start  end  online time  seconds  in "
-                "progress  connection\n\n~|"},
+                "progress  received  sent  connection\n\n~|"},
                in, "");
     in.historyError = "history.csv: unreadable";
     ExpectEach({"days=1||history.csv: unreadable\n"}, in, "");

@@ -64,10 +64,14 @@ TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
         table.Add(ParseSessionLine(line).value());
     history.NoteFile("Kept here."), history.Show(),
         history.Refresh({}, {{2026, 12, 7}, 12, 0, 0, 60});
-    char row[64];
+    char row[64], data[64];
     ListView_GetItemText(history.Item(HistoryWindow::kMonths), 0, 1, row, sizeof row);
-    EXPECT_EQ(row + ("|" + history.Text(HistoryWindow::kStatus)),
-              "2:00:00|Connections this month: dial-up 2:00:00\nKept here.");
+    ListView_GetItemText(history.Item(HistoryWindow::kMonths), 0, 3, data, sizeof data);
+    const LONG hoursLeft = history.BarArea(0).left;
+    Click(history, HistoryWindow::kDataChart);  // its scale's labels take more room: "1 KB"
+    EXPECT_EQ(row + ("|" + history.Text(HistoryWindow::kStatus)) + "|" + data +
+                  (history.BarArea(0).left > hoursLeft ? " wider" : " as wide"),
+              "2:00:00|Connections this month: dial-up 2:00:00\nKept here.|unknown wider");
     // The row the user chose stays chosen while a session in progress changes the values.
     HWND days = history.Item(HistoryWindow::kDays);
     ListView_SetItemState(days, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
