@@ -19,38 +19,27 @@ const bool kSkipsFail = [] {
 
 // Any span reads (the clock or its zone may change in a session); a count the timer can hold.
 TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
-    const std::string t = "2026-12-07T10:00:00+01:00,", u = t + "2026-12-07T10:20:00+01:00,5,";
-    const std::string good[] = {t + "2026-12-07T10:20:00+01:00,1200",
+    const std::string t = "2026-12-07T10:00:00+01:00,", v = t + "2026-12-07T10:20:00+01:00,",
+                      u = v + "5,";
+    const std::string good[] = {v + "1200",
                                 "2026-12-07T14:00:00+01:00,2026-12-07T08:30:00-05:00,1800",
                                 t + "2026-12-07T08:30:00+01:00,1800",
                                 t + "2028-01-11T10:00:01+01:00,0",
-                                t + "2026-12-07T10:20:00+01:00,2147483647",
+                                v + "2147483647",
                                 u + "Ethernet 2",
                                 u + "\"Caf\xc3\xa9, \"\"free\"\"\"",
                                 u + "\",\"",  // a connection's name is a CSV field
                                 u + "Cell,1,2",
-                                t + "2026-12-07T10:20:00+01:00,5,,0,281474976710656",
+                                v + "5,,0,281474976710656",
                                 u + "\"a,\"\"b\",3,4"};
-    const std::string bad[] = {t + "2026-12-07T10:20:00+01:00,-1",
-                               "garbage",
-                               "start,end,seconds",
-                               t + "2026-12-07T10:20:00+01:00,2147483648",
-                               t + "2026-12-07T10:20:00+01:00,",
-                               t + "2026-12-07T10:20:00,5",
-                               u + "\"open",
-                               u + "a\"b",
-                               u + "\"a\"b\"",
-                               u + "\"a\"\"",
-                               "start,end,seconds,connection",
-                               u + "a\rb",
-                               u + "Cell,1",
-                               u + "Cell,1,2,3",
-                               u + "Cell,-1,2",
-                               u + "Cell,1,281474976710657",
-                               u + "Cell,1,2x",
-                               u + "\"a\"x,1,2"};
-    std::string bytes = "start,end,seconds\r\n";  // the header older versions wrote
-    for (const std::string& line : bad) bytes += line + "\n";
+    // The header older versions wrote, then lines that are no session.
+    std::string bytes =
+        "start,end,seconds\r\ngarbage\nstart,end,seconds\nstart,end,seconds,connection\n" + t +
+        "2026-12-07T10:20:00,5\n";
+    for (const std::string bad : {"-1", "2147483648", "", "5,\"open", "5,a\"b", "5,\"a\"b\"",
+                                  "5,\"a\"\"", "5,a\rb", "5,Cell,1", "5,Cell,1,2,3", "5,Cell,-1,2",
+                                  "5,Cell,1,281474976710657", "5,Cell,1,2x", "5,\"a\"x,1,2"})
+        bytes += v + bad + "\n";
     for (const std::string& line : good) bytes += line + "\r\n";
     const HistoryRead read = ParseHistory(bytes + good[0]);  // the last cut off while written
     ASSERT_EQ(std::pair(read.sessions.size(), read.skippedLines), std::pair(size_t{11}, 18));
