@@ -14,6 +14,10 @@
 
 namespace fs = std::filesystem;
 
+inline void PrintTo(const SessionRecord& s, std::ostream* out) {  // a failure says which
+    *out << FormatSessionLine(s);
+}
+
 inline const std::string kAdvice =
     ". Check that the file and its folder exist, are not read-only and are not in use, then try "
     "again.";

