@@ -333,15 +333,11 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
 // Each session has what moved from the first reading in it up to the one where it ends; nothing is
 // known of one Windows gives no counters for.
 TEST_F(TickEngineTest, EachSessionHasTheBytesItsCountersMoved) {
-    for (const auto& [script, received, sent] : {std::tuple{"u", 1000, 100},
-                                                 {"u", 1500, 300},
-                                                 {"v", 1600, 300},
-                                                 {"v", 1700, 360},
-                                                 {"d", 9000, 900},
-                                                 {"u", 9500, 950},
-                                                 {"u", 9600, 990},
-                                                 {"d", 0, 0}})
-        traffic = {{"ras:a", uint64_t(received), uint64_t(sent)}}, Ticks(script);
+    const std::tuple<const char*, uint64_t, uint64_t> steps[] = {
+        {"u", 1000, 100}, {"u", 1500, 300}, {"v", 1600, 300}, {"v", 1700, 360},
+        {"d", 9000, 900}, {"u", 9500, 950}, {"u", 9600, 990}, {"d", 0, 0}};
+    for (const auto& [script, received, sent] : steps)
+        traffic = {{"ras:a", received, sent}}, Ticks(script);
     traffic = {}, Ticks("u"), Ticks("d");
     std::vector<std::optional<Traffic>> data;
     for (const SessionRecord& s : sessions) data.push_back(s.data);
