@@ -102,8 +102,7 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
     ops.failing = 4;  // a path that is no file, said to be one: it cannot be opened or read
     error([&] { ReadWholeFile(dir.string(), "x", ops); }, "the read failed");
     error([&] { WriteFileAtomically((dir / "no" / "f").string(), "", "x"); }, "No such file");
-    // The system's calls failing: a rename over a folder; a pipe, which cannot be synced; a file
-    // that is not there, which cannot be cut.
+    // The system's calls failing: a rename over a folder, syncing a pipe, cutting a missing file.
     fs::create_directory(dir / "d");
     error([&] { WriteFileAtomically((dir / "d").string(), "", "x"); }, "Is a directory");
     int ends[2];

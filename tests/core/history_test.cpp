@@ -4,8 +4,7 @@
 #include "file_test_support.h"
 #include "store/options_file.h"
 
-// A skipped test did not check what it is for: it fails the run, where CTest would count it as
-// passed. Said before the result line that CTest reads as a skip.
+// A skipped test checked nothing: it fails the run, where CTest would count it as passed.
 const bool kSkipsFail = [] {
     struct Listener : testing::EmptyTestEventListener {
         void OnTestPartResult(const testing::TestPartResult& result) override {
@@ -62,8 +61,7 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
 
 TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     UsageTable table;
-    // Over a month's end, 2:30 counted from the start as the clock was set on; summer time's end; a
-    // clock that stood; to midnight. Data split like the time; unknown in older lines.
+    // A month's end; a clock set on; summer time's end; a clock that stood; to midnight; data.
     const std::optional<Traffic> none;
     for (const auto& [start, end, seconds, name, data] :
          {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell",
@@ -112,9 +110,7 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
               "A 0:00:10, B 0:00:10");  // a tie: by name
 }
 
-// A session not appended waits, through a crash, to be appended once, two of the same start too;
-// one appended before the crash, or cut off as it was appended, adds nothing, and neither does
-// what a session in progress kept when its end is in.
+// A session not appended waits, through a crash, to be appended once, and only once.
 TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     const HistoryPaths files{(dir / "history.csv").string(), (dir / "session.csv").string(), ""};
     FaultyOps ops;
@@ -148,8 +144,7 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     HistoryRecorder(files).Recover();
     EXPECT_EQ(LoadHistory(files.history).sessions,
               std::vector({at(0, 0), at(0), at(1), at(5), at(9), at(20, 50)}));
-    // As a crash leaves them: after the length kept, the one that waits, then a later one; one of
-    // the same start and connection that is not the one that waits.
+    // As a crash leaves them: the one that waits and a later one in; one of the same start not.
     const std::string length = std::to_string(Read(files.history).size());
     std::ofstream(files.history, std::ios::app) << FormatSessionLine(at(30, 5)) << "\r\n"
                                                 << FormatSessionLine(at(40)) << "\r\n";
@@ -159,8 +154,7 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     }
     const auto tail = LoadHistory(files.history).sessions;
     EXPECT_EQ(std::vector(tail.end() - 3, tail.end()), std::vector({at(30, 5), at(40), at(30)}));
-    // Two of one start and connection, the second in progress: the first goes in, the second is
-    // held up, then goes in too.
+    // Two of one start, the second in progress: the first goes in, then the second once let.
     Write(files.session, FormatSessionLine(at(50, 0)) + "\r\n" + FormatSessionLine(at(50)) +
                              "\r\nhistory-bytes=" + std::to_string(Read(files.history).size()) +
                              ",in-progress\r\n");
@@ -168,8 +162,7 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     ops.heldAfter = 1, twice.Recover(), ops.held = false, twice.Flush();
     const auto last = LoadHistory(files.history).sessions;
     EXPECT_EQ(std::vector(last.end() - 2, last.end()), std::vector({at(50, 0), at(50)}));
-    // Read beside the running program: what waits less what the history holds, the one in
-    // progress apart; all of it when the history is shorter than kept.
+    // Read beside the running program: what waits and is not in the history, in progress apart.
     Write(files.history, FormatSessionLine(at(55)) + "\r\n");
     std::string seen;
     for (const char* kept : {"0,in-progress", "9999"}) {

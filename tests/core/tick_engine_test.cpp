@@ -16,8 +16,7 @@ namespace {
 
 constexpr LocalDay kMonday{{2026, 12, 7}, 2}, kWednesday{{2026, 12, 9}, 4};
 
-// Local time runs from midnight of `today`, an hour east of UTC; the probe answers from a script:
-// up (u, or v under another name), down (d), or not yet (w); the last answer stands.
+// Local time from midnight of `today`, UTC+1; the probe answers u/v (up), d (down), w (not yet).
 class TickEngineTest : public FilesTest, public Clock, public TickHost {
   protected:
     int64_t MonotonicMs() override { return ms; }
@@ -131,8 +130,7 @@ TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay)
                   std::tuple(total, session, std::optional(last), saves))
             << day.date.month << "-" << day.date.day;
     }
-    // Restarts, then a later day: a Sunday missed; none recorded (the eve is settled); the day
-    // itself; switched on; a year ahead.
+    // Restarts, then a later day: a Sunday missed; none recorded; the day; switched on; ahead.
     const std::optional<CalendarDate> dec5 = CalendarDate{2026, 12, 5}, none,
                                       ahead = CalendarDate{2027, 12, 5};
     const LocalDay monday14{{2026, 12, 14}, 2}, jan2{{2027, 1, 2}, 7};
@@ -157,9 +155,7 @@ std::vector<std::string> Lines(const std::vector<SessionRecord>& sessions) {
     return lines;
 }
 
-// A session ends where the connection was found down, or at its last tick up when the machine
-// slept (said or not, woken once however often said) or the system fell silent; the time held for
-// an answer goes where the answer says.
+// A session ends where found down, or at its last tick up before a sleep or a silent system.
 TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinute) {
     Ticks("u", 150, 925);  // 138.75 s: checkpoints after 60 s and 120 s, with the count then
     EXPECT_EQ(Lines(checkpoints),
@@ -191,8 +187,7 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
                                         "00:22:09+01:00,2026-12-07T00:22:13+01:00,3,Wi-Fi"}));
 }
 
-// Whatever the answers, sleeps said or not, wakes said twice and appends refused or cut off, the
-// history ends up with every second the total counted, once.
+// Whatever the answers, sleeps, wakes and failed appends, the history has each counted second once.
 TEST_F(TickEngineTest, HistoryHoldsEverySecondCountedWhateverHappens) {
     FaultyOps ops;
     const HistoryPaths files{(dir / "h.csv").string(), (dir / "s.csv").string(), ""};
@@ -224,9 +219,7 @@ TEST_F(TickEngineTest, HistoryHoldsEverySecondCountedWhateverHappens) {
     recorder = nullptr;
 }
 
-// A hanging probe holds an asker up for its patience once, then never; last answers stand, not
-// fresh; what was asked meanwhile is answered once it lets go; a call just begun is waited for,
-// and an idle worker waits for its call. The probe outlives its worker.
+// A hanging probe holds an asker up once, for its patience; its last answers stand, not fresh.
 TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
     static std::atomic<bool> hang = false;  // the probe's state outlives a thread left hanging
     using namespace std::chrono;
@@ -273,8 +266,7 @@ TEST(ProbeWorker, WaitsForAnAnswerOnlyAsLongAsItsPatience) {
     }
 }
 
-// Each choice counts its own connections, under the name of the first one up; an adapter by its
-// GUID while one has it; any internet connection by an adapter's gateway where Windows is unsure.
+// Each choice counts its own connections, named as the first one up; the menu lists each once.
 TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
     using K = CountedKind;
     using List = std::vector<SeenConnection>;
@@ -330,8 +322,7 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
     EXPECT_EQ(asked, "RAS|the network list|the network adapters|");
 }
 
-// Each session has what moved from the first reading in it up to the one where it ends; nothing is
-// known of one Windows gives no counters for.
+// Each session has what moved from its first reading to its last; none without counters.
 TEST_F(TickEngineTest, EachSessionHasTheBytesItsCountersMoved) {
     const std::tuple<const char*, uint64_t, uint64_t> steps[] = {
         {"u", 1000, 100}, {"u", 1500, 300}, {"v", 1600, 300}, {"v", 1700, 360},
