@@ -7,9 +7,8 @@
 // A skipped test checked nothing: it fails the run, where CTest would count it as passed.
 const bool kSkipsFail = [] {
     struct Listener : testing::EmptyTestEventListener {
-        void OnTestPartResult(const testing::TestPartResult& result) override {
-            if (result.skipped())
-                std::puts("A skipped test fails."), std::fflush(stdout), std::_Exit(1);
+        void OnTestPartResult(const testing::TestPartResult& r) override {
+            if (r.skipped()) std::puts("A skipped test fails."), std::fflush(stdout), std::_Exit(1);
         }
     };
     testing::UnitTest::GetInstance()->listeners().Append(new Listener);
@@ -47,9 +46,8 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     EXPECT_EQ(
         std::tuple(read.sessions[5].data, read.sessions[10].connection, read.sessions[10].data),
         std::tuple(std::optional<Traffic>(), "a,\"b", std::optional(Traffic{3, 4})));
-    for (const char* header : {"start,end,seconds,connection\r\n",
-                               "start,end,seconds,connection,"
-                               "received,sent\n"})
+    for (const char* header :
+         {"start,end,seconds,connection\r\n", "start,end,seconds,connection,received,sent\n"})
         EXPECT_EQ(ParseHistory(header + good[0] + "\n").skippedLines, 0);
     EXPECT_EQ(FormatSessionLine(ParseHistory(good[5] + "\n").sessions.at(0)), good[5]);
     EXPECT_EQ(HistoryFileText("h", 0) + HistoryFileText("", 1) + HistoryFileText("", 2),

@@ -277,9 +277,8 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
         renamed{adapter, "Cellular 2", true, false, "{G}"};
     const CountChoice dialUp{}, internet{K::kInternet}, onlyCell{K::kChosen, adapter, "Cell"},
         byId{K::kChosen, adapter, "Cell", "{G}"};
-    const auto seen = [](List c, std::optional<bool> says = {}, bool unsure = false,
-                         bool portal = false) {
-        return Sighting{{}, says, unsure, portal, c};
+    const auto seen = [](List c, std::optional<bool> says = {}) {
+        return Sighting{{}, says, false, false, c};
     };
     const std::tuple<CountChoice, Sighting, std::optional<std::string>> cases[] = {
         {dialUp, {true}, "dial-up"},
