@@ -285,6 +285,7 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
         {dialUp, seen({dialing, vpn}), "VPN"},
         {dialUp, seen({unnamed}), "dial-up"},
         {internet, seen({wifi}, false), {}},
+        {internet, seen({}), {}},  // none up: nothing to name
         {internet, seen({down, wifi}), "internet"}};
     for (const auto& [choice, sighting, counted] : cases)
         EXPECT_EQ(CountedConnection(choice, sighting), counted)
