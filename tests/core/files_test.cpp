@@ -37,7 +37,9 @@ TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
          {"0\r\n0\r\nmaybe\r\n0\r\n0\r\n0\r\n", "...line 3 (\"Alert after:\"), holds \"maybe\""}});
     expect(
         ParseLog, FormatLog,
-        {{" 10 \r\n  \r\n", " 10 \r\n"},
+        {{" 86400 \r\n", " 86400 \r\n"},       // nothing after its line end
+         {"-2147483648", "-2147483648 \r\n"},  // no line end
+         {" 10 \r\n  \r\n", " 10 \r\n"},
          {" 10 \r\n2026-12-01\r\n", " 10 \r\n2026-12-01\r\n"},
          {" 10 \n\n2026-01-31", " 10 \r\n2026-01-31\r\n"},
          {" 2147483648 \r\n",
@@ -46,6 +48,7 @@ TEST(Files, ReadWhatTheyHoldOrSayWhatIsWrong) {
               dat},
          {"abc\r\n",
           "13 The time log file \"p\" holds \"abc\" where a number of seconds is expected." + dat},
+         {"   \r\n", "...\"\" where a number of seconds is expected."},
          {" 5 \r\nsoon\r\n",
           "...13 The time log file \"p\" holds \"soon\" on line 2, where the date of the last "
           "scheduled clearing (such as 2026-12-06) is expected."}});
@@ -100,6 +103,7 @@ TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
         error([&] { AppendSession(history, {}, ops); }, "The history file");
     }
     ops.failing = 4;  // a path that is no file, said to be one: it cannot be opened or read
+    error([&] { ReadWholeFile(paths.settings, "x", ops); }, "could not be opened");
     error([&] { ReadWholeFile(dir.string(), "x", ops); }, "the read failed");
     error([&] { WriteFileAtomically((dir / "no" / "f").string(), "", "x"); }, "No such file");
     // The system's calls failing: a rename over a folder, syncing a pipe, cutting a missing file.

@@ -181,4 +181,9 @@ TEST_F(FilesTest, HistoryGetsEverySessionOnceWhateverHoldsItsFiles) {
     options.counted = {CountedKind::kChosen, ConnectionSource::kNetwork, "Home"};
     SaveMoreOptions(options, (dir / "options.ini").string());
     EXPECT_EQ(LoadMoreOptions((dir / "options.ini").string()), options);
+    fs::remove(files.session), fs::create_directory(files.session);  // what waits cannot be read
+    HistoryRecorder unreadable(files);
+    unreadable.Recover();
+    EXPECT_EQ(unreadable.Problem().substr(unreadable.Problem().find("could not")),
+              "could not be read: a folder stands where the file should be" + kAdvice);
 }
