@@ -1,5 +1,4 @@
-// The fuzz targets, one a build (FUZZ_TARGET): any bytes are read or refused with an error, never
-// a crash, and what is read is written back and reads the same.
+// One fuzz target a build (FUZZ_TARGET): any bytes are read or refused, and what is read re-reads.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>

@@ -14,6 +14,10 @@
 
 namespace fs = std::filesystem;
 
+inline void PrintTo(const SessionRecord& s, std::ostream* out) {  // a failure says which
+    *out << FormatSessionLine(s);
+}
+
 inline const std::string kAdvice =
     ". Check that the file and its folder exist, are not read-only and are not in use, then try "
     "again.";
@@ -37,8 +41,7 @@ class FilesTest : public ::testing::Test {
     const DataPaths paths{(dir / "tavo.ini").string(), (dir / "tavo.dat").string()};
 };
 
-// File calls that fail as a test asks: appends held by another program, creating refused, each
-// write cut short, removing left undone; the disk is not waited for.
+// File calls that fail as a test asks: appends held, creating refused, writes cut, removes undone.
 struct FaultyOps : FileOps {
     bool held = false, full = false, removeFails = false;
     size_t cut = 0;      // the bytes each write gets through, if set

@@ -34,8 +34,7 @@ void ExpectEach(std::initializer_list<std::string_view> cases, auto f) {
 
 }  // namespace
 
-// The leading number of the text without its blanks, and the characters it took; rounding half to
-// even within 32 bits.
+// The leading number of the text and the characters it took; rounding half to even in 32 bits.
 TEST(NumberValue, LeadingNumberOfTextWholeNumberAndRounding) {
     ExpectEach(
         {"30min=30/2", "\t1\n5=15/2", "+7=7/2",      "-=0/0",      "1E3=1000/3",    "2d2=200/3",
@@ -206,8 +205,7 @@ TEST(Utf16, ConvertsBothWaysAndReplacesWhatIsNotValid) {
               u"\\\\?\\" + longer + u"|\\\\?\\UNC\\s\\" + name);
 }
 
-// A counter first seen, or seen again, starts the count; one that falls was reset, unless RAS's 32
-// bits wrapped; sizes as Windows shows them.
+// A counter new or seen again starts the count; one that falls was reset, or wrapped at 32 bits.
 TEST(Traffic, CountsWhatMovedThroughWrapsAndResets) {
     TrafficMeter meter;
     std::vector<std::pair<int64_t, int64_t>> moved;
@@ -224,8 +222,7 @@ TEST(Traffic, CountsWhatMovedThroughWrapsAndResets) {
                          {0, 0}, {546, 21}, {107, 12}, {10, 0}, {0, 0}}));
     std::string sizes;
     for (const int64_t bytes :
-         std::vector<int64_t>{0, 1, 1023, 1024, 1076, 1048524, 1048525, 3435973837,
-                              std::numeric_limits<int64_t>::max()})
+         std::vector<int64_t>{1, 1023, 1024, 1048524, std::numeric_limits<int64_t>::max()})
         sizes += FormatBytes(bytes) + "|";
-    EXPECT_EQ(sizes, "0 bytes|1 byte|1023 bytes|1.0 KB|1.1 KB|1023.9 KB|1.0 MB|3.2 GB|8.0 EB|");
+    EXPECT_EQ(sizes, "1 byte|1023 bytes|1.0 KB|1023.9 KB|8.0 EB|");
 }
