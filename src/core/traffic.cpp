@@ -35,8 +35,8 @@ std::string FormatBytes(int64_t bytes) {
     static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
     double value = static_cast<double>(bytes) / 1024;
     size_t unit = 0;
-    // The unit in which the number, rounded to a tenth, stays under 1024.
-    for (; value >= 1023.95 && unit + 1 < std::size(kUnits); ++unit) value /= 1024;
+    // The unit in which the number, rounded to a tenth, stays under 1024: 8 EB at most.
+    for (; value >= 1023.95; ++unit) value /= 1024;
     char text[32];
     std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
     return text;

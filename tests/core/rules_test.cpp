@@ -213,16 +213,16 @@ TEST(Traffic, CountsWhatMovedThroughWrapsAndResets) {
          std::vector<std::vector<TrafficCount>>{{{"a", 100, 10}, {"ras:b", 4294967000, 5, true}},
                                                 {{"a", 150, 30}, {"ras:b", 200, 6, true}},
                                                 {{"a", 7, 40}, {"ras:b", 100, 2, true}},
-                                                {{"ras:b", 110, 2, true}},
-                                                {{"a", 50, 50}, {"ras:b", 110, 2, true}}}) {
+                                                {{"ras:b", 2147483748, 2, true}},
+                                                {{"a", 50, 50}, {"ras:b", 100, 2, true}}}) {
         const Traffic t = meter.Read(counts);
         moved.emplace_back(t.received, t.sent);
     }
     EXPECT_EQ(moved, (std::vector<std::pair<int64_t, int64_t>>{
-                         {0, 0}, {546, 21}, {107, 12}, {10, 0}, {0, 0}}));
+                         {0, 0}, {546, 21}, {107, 12}, {2147483648, 0}, {100, 0}}));
     std::string sizes;
     for (const int64_t bytes :
-         std::vector<int64_t>{1, 1023, 1024, 1048524, std::numeric_limits<int64_t>::max()})
+         std::vector<int64_t>{1, 1023, 1024, 1048524, 1048525, std::numeric_limits<int64_t>::max()})
         sizes += FormatBytes(bytes) + "|";
-    EXPECT_EQ(sizes, "1 byte|1023 bytes|1.0 KB|1023.9 KB|8.0 EB|");
+    EXPECT_EQ(sizes, "1 byte|1023 bytes|1.0 KB|1023.9 KB|1.0 MB|8.0 EB|");
 }
