@@ -222,7 +222,7 @@ TEST(Traffic, CountsWhatMovedThroughWrapsAndResets) {
                          {0, 0}, {546, 21}, {107, 12}, {2147483648, 0}, {100, 0}}));
     std::string sizes;
     for (const int64_t bytes :
-         std::vector<int64_t>{1, 1023, 1024, 1048524, 1048525, std::numeric_limits<int64_t>::max()})
+         std::vector<int64_t>{1, 1023, 1024, 1048524, 1048525, 2043668, 2045661, INT64_MAX})
         sizes += FormatBytes(bytes) + "|";
-    EXPECT_EQ(sizes, "1 byte|1023 bytes|1.0 KB|1023.9 KB|1.0 MB|8.0 EB|");
+    EXPECT_EQ(sizes, "1 byte|1023 bytes|1.0 KB|1023.9 KB|1.0 MB|1.9 MB|2.0 MB|8.0 EB|");
 }
