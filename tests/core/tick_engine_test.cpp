@@ -346,13 +346,14 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
 // Each session has what moved from its first reading to its last; none without counters.
 TEST_F(TickEngineTest, EachSessionHasTheBytesItsCountersMoved) {
     const std::tuple<const char*, uint64_t, uint64_t> steps[] = {
-        {"u", 1000, 100}, {"u", 1500, 300}, {"v", 1600, 300}, {"v", 1700, 360},
-        {"d", 9000, 900}, {"u", 9500, 950}, {"u", 9600, 990}, {"d", 0, 0}};
+        {"u", 1000, 100}, {"u", 1500, 300}, {"v", 1600, 300}, {"v", 1700, 360}, {"d", 9000, 900},
+        {"u", 9500, 950}, {"u", 9600, 990}, {"d", 0, 0},      {"u", 5, 5},      {"d", 0, 0}};
     for (const auto& [script, received, sent] : steps)
         traffic = {{"ras:a", received, sent}}, Ticks(script);
     traffic = {}, Ticks("u"), Ticks("d");
     std::vector<std::optional<Traffic>> data;
     for (const SessionRecord& s : sessions) data.push_back(s.data);
-    EXPECT_EQ(data, (std::vector<std::optional<Traffic>>{Traffic{600, 200}, Traffic{100, 60},
-                                                         Traffic{100, 40}, std::nullopt}));
+    EXPECT_EQ(data,
+              (std::vector<std::optional<Traffic>>{Traffic{600, 200}, Traffic{100, 60},
+                                                   Traffic{100, 40}, Traffic{}, std::nullopt}));
 }
