@@ -35,8 +35,6 @@ TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLastAndCountTheirDaysUpToTod
     // The period, its start day (also the weekday), today; the first day and the next period's.
     const std::tuple<AllowancePeriod, int, const char*, const char*, const char*> cases[] = {
         {kMonth, 31, "2024-03-01", "2024-02-29", "2024-03-31"},
-        {kMonth, 31, "2023-03-30", "2023-02-28", "2023-03-31"},
-        {kMonth, 31, "2026-05-01", "2026-04-30", "2026-05-31"},
         {kMonth, 30, "2026-02-28", "2026-02-28", "2026-03-30"},
         {kMonth, 15, "2026-12-20", "2026-12-15", "2027-01-15"},
         {kMonth, 15, "2027-01-14", "2026-12-15", "2027-01-15"},
@@ -155,7 +153,6 @@ TEST(Allowance, InputReadOrRefusedSayingWhichBoxIsWrong) {
                     most + "month can hold at most 744 hours."},
                    {kWeek, "", "30", "", "80", "0", hours},
                    {kWeek, "4x", "", "", "80", "0", hours},
-                   {kWeek, "-1", "0", "", "80", "0", hours},
                    {kWeek, "1", " ", "", "80", "0", minutes},
                    {kWeek, "1", "1.5", "", "80", "0", minutes},
                    {kWeek, "1", "0", "", "80", "", data},
