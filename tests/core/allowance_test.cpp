@@ -30,8 +30,8 @@ Allowance Data(AllowancePeriod period, int64_t seconds, int64_t bytes, DataUnit 
 
 }  // namespace
 
-// A start day past a month's end stands for its last day; the days used count up to today.
-TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLastAndCountTheirDaysUpToToday) {
+// A start day past a month's end stands for its last day.
+TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLast) {
     // The period, its start day (also the weekday), today; the first day and the next period's.
     const std::tuple<AllowancePeriod, int, const char*, const char*, const char*> cases[] = {
         {kMonth, 31, "2024-03-01", "2024-02-29", "2024-03-31"},
@@ -46,19 +46,6 @@ TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLastAndCountTheirDaysUpToTod
         EXPECT_EQ(PeriodOf({period, 3600, start, start, 80}, Day(today)),
                   (Period{Day(first), Day(next)}))
             << today;
-    UsageTable table;  // over midnight into the month's first day, a day after today, a 25-hour day
-    for (const SessionRecord& s :
-         ParseHistory("2026-12-14T23:00:00+01:00,2026-12-15T01:00:00+01:00,7200\n"
-                      "2026-12-20T10:00:00+01:00,2026-12-20T10:10:00+01:00,600\n"
-                      "2026-12-21T10:00:00+01:00,2026-12-21T10:10:00+01:00,900\n"
-                      "2026-10-25T00:00:00+02:00,2026-10-25T23:59:00+01:00,89940\n")
-             .sessions)
-        table.Add(s);
-    const Period month{Day("2026-12-15"), Day("2027-01-15")};
-    EXPECT_EQ(
-        std::tuple(UsedIn(table, month, Day("2026-12-15")), UsedIn(table, month, Day("2026-12-20")),
-                   UsedIn(table, {Day("2026-10-19"), Day("2026-10-26")}, Day("2026-10-25"))),
-        std::tuple(3600, 4200, 89940));
 }
 
 // Each share once a period, across restarts; raised, it re-arms; the data apart from the time.
