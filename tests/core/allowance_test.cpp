@@ -210,12 +210,10 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
     UsageTable history;
     history.Add(
         ParseHistory("2026-12-06T10:00:00+01:00,2026-12-06T11:00:00+01:00,3600\n").sessions.at(0));
-    const SessionRecord on{*ParseLocalTime("2026-12-06T23:30:00+01:00"),
-                           {},
-                           5400,
-                           "Cell",
-                           Traffic{600 << 20, 300 << 20}};  // 600 MB today
-    const LocalTime now = *ParseLocalTime("2026-12-07T01:00:00+01:00");
+    const auto at = [](const char* text) { return *ParseLocalTime(text); };
+    const Traffic moved{600 << 20, 300 << 20};  // 600 MB today
+    const SessionRecord on{at("2026-12-06T23:30:00+01:00"), {}, 5400, "Cell", moved};
+    const LocalTime now = at("2026-12-07T01:00:00+01:00");
     const AllowanceWarning warned{Day("2026-12-07"), 80};
     // The allowance, the session, the last warning; the share, the daily limit, the warning, kept.
     using Case =
@@ -246,11 +244,9 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
     EXPECT_EQ(ViewAllowance(Data(kDay, 4000, 750 << 20, kMB), history, on, now, {}).warning,
               "You have used 90 % of the time allowance.\nYou have used 80 % of the data "
               "allowance.\nToday: 1:00 of 1:06 (90 %), 600.0 of 750 MB (80 %)");
-    EXPECT_EQ(ViewAllowance({kDay, 4000}, history, on, now, {}).warning,
-              "You have used 90 % of the allowance.\nToday: 1:00 of 1:06 (90 %)");
     // Today's part of the session in progress; the pace from the seconds into today.
-    const LocalTime noon = *ParseLocalTime("2026-12-07T13:30:00+01:00");
-    const AllowanceView pace = ViewAllowance({kWeek, 36000, 1}, history, on, noon, {});
+    const AllowanceView pace =
+        ViewAllowance({kWeek, 36000, 1}, history, on, at("2026-12-07T13:30:00+01:00"), {});
     EXPECT_EQ(std::tuple(pace.details, pace.usedSeconds, pace.usedBytes),
               std::tuple("This week: 2:30 of 10:00 (25 %) - today 1:00; "
                          "at this pace 11:12 by 12 December",
