@@ -88,8 +88,7 @@ TEST_F(ProgramTest, StartExitRestartTrayMenusAndSessionEnd) {
         SendMessageW(GetDlgItem(save, box), WM_SETTEXT, 0, (LPARAM)WIDE(exported));
     PostMessageA(save, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(exported).starts_with("date,"); }));
-    // Online, short sleeps as Windows tells them (each wake twice), each a session's end; then
-    // closed by the Restart Manager: all saved and in the history, and a new process runs.
+    // Sleeps (each wake told twice) end sessions; closed by the Restart Manager, all is saved.
     WriteFileBytes(settings, kDefaults), WriteFileBytes(log, ""), SetRemoteConnection(1);
     ASSERT_TRUE(WaitFor([&] { return program.TotalShown() == 1; }));
     for (int i = 0; i < 12; ++i) {
@@ -139,8 +138,7 @@ TEST_F(ProgramTest, HardKillLosesAtMostAMinuteSleepSessionsAndOverflowAreSaved) 
     ExpectEnds("largest total", kSaved + " 2147483647 \r\n", 20000);
 }
 
-// 12 s a day, warned at 50 %: a notification at each share once the shell has the icon again,
-// none after a restart the same day; a red bar on the icon. Wine's notification: a blank tooltip.
+// Each share notified once the icon is back, not after a restart; a red bar. Wine's: a tooltip.
 TEST_F(ProgramTest, AllowanceWarnsOnceAtEachShareOnceShownAcrossARestart) {
     WriteFileBytes(history.options, "allowance=day\r\nallowance-seconds=12\r\nwarn-percent=50\r\n");
     SetRemoteConnection(1);
@@ -205,9 +203,7 @@ void Ip(const std::string& args) {  // in the tests' own network (tools/wine-ses
     EXPECT_TRUE(TimerProcess("/bin/ip " + args).Started()) << args;  // Wine starts Linux programs
 }
 
-// End to end: RAS without the status value; any internet connection, chosen in the menu, while
-// the default route is there, and after a restart; the adapter chosen by its GUID, under a name it
-// no longer has, while it is up; the Counting menu complete at its first opening.
+// RAS alone; any internet connection, chosen in the menu, kept; an adapter found by its GUID.
 TEST_F(NetworkTest, EachChoiceCountsItsConnectionsAndIsKept) {
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
     WriteFileBytes(ras, "dialing Office\ndialing Home\nconnected VPN\n");
@@ -246,8 +242,7 @@ TEST_F(NetworkTest, EachChoiceCountsItsConnectionsAndIsKept) {
                   cell0 + "\r\n");
 }
 
-// RAS that stops answering while a connection is up: nothing is counted until it answers again,
-// the History window says why; a failing RAS counts nothing; Exit while it hangs saves everything.
+// Nor while RAS fails; the History window says why; Exit while it hangs saves everything.
 TEST_F(NetworkTest, NothingIsCountedWhileRasDoesNotAnswer) {
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
     WriteFileBytes(ras, "connected VPN\n");
@@ -304,8 +299,7 @@ TEST_F(ProgramTest, BadOrUnusableFilesStopTheStartNamingTheFile) {
               std::tuple(" 5 \r\n", INVALID_FILE_ATTRIBUTES));
 }
 
-// A session holds the bytes its connection moved: RAS's 32-bit counters across a wrap; what cell0
-// sent, to an address it alone reaches and no host has, against its own counter, within 1 %.
+// RAS's 32-bit counters across a wrap; what cell0 sent, against its own counter, within 1 %.
 TEST_F(NetworkTest, SessionsHoldTheBytesTheirConnectionsMoved) {
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
     WriteFileBytes(ras, "connected VPN\nbytes 4294967000 100\n");
@@ -335,8 +329,7 @@ TEST_F(NetworkTest, SessionsHoldTheBytesTheirConnectionsMoved) {
         << sent << " of " << moved;
 }
 
-// 1 MB a day, warned at 50 %, reached through the bytes of today's history: each share once, not
-// again after a restart; the dial-up connection hung up at the limit only once asked to.
+// Reached through today's history, each share once across restarts; hung up only when asked.
 TEST_F(NetworkTest, DataAllowanceWarnsOnceAndHangsUpOnlyWhenAsked) {
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue);
     const std::string now = FormatLocalTime(WindowsClock().Now()) + ",";

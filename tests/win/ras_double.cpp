@@ -1,8 +1,5 @@
-// rasapi32.dll as the tests script it: the connections and entries listed in "ras-double.txt"
-// beside the program, a line each ("connected NAME", "dialing NAME", "entry NAME"), "error
-// CODE" for a failing RAS, or "hang" for one that answers only once the line is gone; "bytes
-// RECEIVED SENT" for the connections' counters. Wine loads it from beside the program with
-// rasapi32=n.
+// rasapi32.dll (rasapi32=n) as ras-double.txt beside the program scripts it, a line each:
+// "connected|dialing|entry NAME", "error CODE", "hang" (until the line is gone), "bytes IN OUT".
 #include <windows.h>
 
 #include <ras.h>
@@ -15,12 +12,15 @@
 
 #define EXPORT extern "C" __declspec(dllexport) DWORD WINAPI
 namespace {
+std::filesystem::path Script() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).replace_filename("ras-double.txt");
+}
 template <class Item>  // the lines of these states, the caller's room filled, or the error
 DWORD List(std::string states, Item* items, DWORD* bytes, DWORD* count) {
     std::vector<std::pair<bool, std::string>> lines;  // connected, and the name
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::ifstream in(std::filesystem::path(path).replace_filename("ras-double.txt"));
+    std::ifstream in(Script());
     for (std::string state, name; in >> state && std::getline(in >> std::ws, name);) {
         if (state == "hang") return in.close(), Sleep(100), List(states, items, bytes, count);
         if (state == "error") return std::stoul(name);
@@ -39,12 +39,8 @@ DWORD List(std::string states, Item* items, DWORD* bytes, DWORD* count) {
 }
 }  // namespace
 
-// Hung up, every connection listed is gone: ras-double.txt is emptied.
-EXPORT RasHangUpW(HRASCONN) {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::ofstream(std::filesystem::path(path).replace_filename("ras-double.txt"));
-    return 0;
+EXPORT RasHangUpW(HRASCONN) {  // every connection listed is gone
+    return std::ofstream(Script()), 0;
 }
 
 EXPORT RasEnumConnectionsW(RASCONNW* c, DWORD* bytes, DWORD* count) {
@@ -58,11 +54,9 @@ EXPORT RasEnumEntriesW(LPCWSTR, LPCWSTR, RASENTRYNAMEW* e, DWORD* bytes, DWORD* 
     return List("entry", e, bytes, count);
 }
 
-// The counters of each connection, from a line "bytes RECEIVED SENT": RAS keeps 32 bits of them.
+// Every connection's counters, of which RAS keeps 32 bits.
 EXPORT RasGetConnectionStatistics(HRASCONN, RAS_STATS* stats) {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::ifstream in(std::filesystem::path(path).replace_filename("ras-double.txt"));
+    std::ifstream in(Script());
     uint64_t received = 0, sent = 0;
     for (std::string state; in >> state && !(state == "bytes" && in >> received >> sent);)
         in.ignore(1 << 20, '\n');
