@@ -18,6 +18,7 @@
 
 #include "core/dialup_probe.h"
 #include "store/wide_text_win.h"
+#include "win/ras_list_win.h"
 
 namespace {
 
@@ -89,21 +90,6 @@ void ReadTraffic(Sighting& seen, const CountChoice& choice, const Counters& coun
                                   [&](const TrafficCount& t) { return t.key == count->key; }))
             seen.traffic.push_back(*count);
     }
-}
-
-// A RAS list: the first call says how much room it needs. Nothing when RAS fails.
-template <class Item, class Enumerate>
-std::vector<Item> RasList(Enumerate enumerate) {
-    std::vector<Item> items;
-    DWORD bytes = sizeof(Item), count = 0, status;
-    do {
-        items.assign(bytes / sizeof(Item) + 1, Item{});
-        for (Item& item : items) item.dwSize = sizeof(Item);
-        bytes = static_cast<DWORD>(items.size() * sizeof(Item));
-        status = enumerate(items.data(), &bytes, &count);
-    } while (status == ERROR_BUFFER_TOO_SMALL && bytes > items.size() * sizeof(Item));
-    items.resize(status == ERROR_SUCCESS ? count : 0);
-    return items;
 }
 
 void AddRasConnections(std::vector<SeenConnection>& seen, Counters* counters = nullptr) {

@@ -9,19 +9,11 @@
 
 #include "core/allowance.h"
 #include "store/wide_text_win.h"
+#include "win/ras_list_win.h"
 
 Sighting HangUpRas(const ProbeQuestion& question) {
-    std::vector<RASCONNW> connections(1);
-    DWORD bytes = sizeof(RASCONNW), count = 0, status;
-    do {  // the first call says how much room it needs
-        connections.assign(bytes / sizeof(RASCONNW) + 1, {});
-        for (RASCONNW& c : connections) c.dwSize = sizeof(RASCONNW);
-        bytes = static_cast<DWORD>(connections.size() * sizeof(RASCONNW));
-        status = RasEnumConnectionsW(connections.data(), &bytes, &count);
-    } while (status == ERROR_BUFFER_TOO_SMALL && bytes > connections.size() * sizeof(RASCONNW));
-    connections.resize(status == ERROR_SUCCESS ? count : 0);
     Sighting hungUp;
-    for (const RASCONNW& c : connections) {
+    for (const RASCONNW& c : RasList<RASCONNW>(RasEnumConnectionsW)) {
         const std::string name = Utf8(c.szEntryName);
         if (!HangsUp(question.choice, name) || RasHangUpW(c.hrasconn) != ERROR_SUCCESS) continue;
         // RAS needs time to close the port: a connection dialled again at once could fail.
