@@ -10,25 +10,21 @@
 using enum AllowancePeriod;
 using enum DataUnit;
 
-namespace {
-
-CalendarDate Day(const std::string& text) {  // "2026-12-07"
+static CalendarDate Day(const std::string& text) {  // "2026-12-07"
     return ParseLocalTime(text + "T00:00:00+00:00").value().date;
 }
 
 // "a|b|" as the options file writes it: "a\r\nb\r\n".
-std::string Lines(std::string text) {
+static std::string Lines(std::string text) {
     for (size_t at = 0; (at = text.find('|', at)) != text.npos;) text.replace(at, 1, "\r\n");
     return text;
 }
 
 // The week from Monday, the month from the 1st, warned at 80 %.
-Allowance Data(AllowancePeriod period, int64_t seconds, int64_t bytes, DataUnit unit = kGB,
-               bool hangUp = false) {
+static Allowance Data(AllowancePeriod period, int64_t seconds, int64_t bytes, DataUnit unit = kGB,
+                      bool hangUp = false) {
     return {period, seconds, 2, 1, 80, bytes, unit, hangUp};
 }
-
-}  // namespace
 
 // A start day past a month's end stands for its last day.
 TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLast) {

@@ -5,10 +5,8 @@
 
 #include "core/report.h"
 
-namespace {
-
 // Over midnight at a month's end, a name to quote; a damaged line; waiting; in progress, with data.
-ReportInputs Inputs() {
+static ReportInputs Inputs() {
     ReportInputs in;
     in.historyPath = "h", in.total = 90061, in.running = true;
     in.history = ParseHistory(
@@ -23,8 +21,8 @@ ReportInputs Inputs() {
 
 // Each case is "arguments=exit|out|err" between the prefix and suffix, LF for CR LF, "~" for the
 // note of the line of the history that could not be read.
-void ExpectEach(std::initializer_list<std::string_view> cases, const ReportInputs& in,
-                const std::string& prefix = "0|", const std::string& suffix = "") {
+static void ExpectEach(std::initializer_list<std::string_view> cases, const ReportInputs& in,
+                       const std::string& prefix = "0|", const std::string& suffix = "") {
     const std::string note = "Kept in \"h\". 1 line of it could not be read and was left out.\r\n";
     for (const std::string_view c : cases) {
         std::istringstream line{std::string(c.substr(0, c.find('=')))};
@@ -36,8 +34,6 @@ void ExpectEach(std::initializer_list<std::string_view> cases, const ReportInput
         EXPECT_EQ(got, prefix + std::string(c.substr(c.find('=') + 1)) + suffix) << c;
     }
 }
-
-}  // namespace
 
 TEST(Report, EachCommandAndFormat) {
     ExpectEach(

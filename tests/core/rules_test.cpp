@@ -18,21 +18,17 @@
 
 using namespace std::string_literals;
 
-namespace {
-
 // The shortest text that reads back as the same double: a value off in its last bit shows.
-std::string Text(double v) {
+static std::string Text(double v) {
     char s[32];
     return {s, std::to_chars(s, std::end(s), v).ptr};
 }
 
 // Each case is "input=expected": what f makes of the input.
-void ExpectEach(std::initializer_list<std::string_view> cases, auto f) {
+static void ExpectEach(std::initializer_list<std::string_view> cases, auto f) {
     for (const std::string_view c : cases)
         EXPECT_EQ(f(std::string(c.substr(0, c.rfind('=')))), c.substr(c.rfind('=') + 1)) << c;
 }
-
-}  // namespace
 
 // The leading number of the text and the characters it took; rounding half to even in 32 bits.
 TEST(NumberValue, LeadingNumberOfTextWholeNumberAndRounding) {

@@ -12,8 +12,6 @@
 #include "core/probe_worker.h"
 #include "file_test_support.h"
 
-namespace {
-
 constexpr LocalDay kMonday{{2026, 12, 7}, 2}, kWednesday{{2026, 12, 9}, 4};
 
 // Local time from midnight of `today`, UTC+1; the probe answers u/v (up), d (down), w (not yet).
@@ -64,8 +62,6 @@ class TickEngineTest : public FilesTest, public Clock, public TickHost {
     // Made anew as at a start, with the state as loaded.
     std::optional<TickEngine> engine{std::in_place, state, *this, *this};
 };
-
-}  // namespace
 
 // Time online as it passed, half an interval where the link changed; the labels and one alert.
 TEST_F(TickEngineTest, CountsTheTimeThatPassedShowsItAndAlertsAtTheLimit) {
@@ -149,18 +145,18 @@ TEST_F(TickEngineTest, ScheduledClearingSavesAtOnceAndSwitchingOnWaitsForTheDay)
     }
 }
 
-std::vector<std::string> Lines(const std::vector<SessionRecord>& sessions) {
-    std::vector<std::string> lines;
-    for (const SessionRecord& s : sessions) lines.push_back(FormatSessionLine(s).substr(11));
+static std::string Lines(const std::vector<SessionRecord>& sessions) {  // "start-end seconds name|"
+    std::string lines;
+    for (const SessionRecord& s : sessions)
+        lines += FormatSessionLine(s).substr(11, 8) + "-" + FormatSessionLine(s).substr(37, 8) +
+                 " " + std::to_string(s.seconds) + " " + s.connection + "|";
     return lines;
 }
 
 // A session ends where found down, or at its last tick up before a sleep or a silent system.
 TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinute) {
     Ticks("u", 150, 925);  // 138.75 s: checkpoints after 60 s and 120 s, with the count then
-    EXPECT_EQ(Lines(checkpoints),
-              (std::vector<std::string>{"00:16:40+01:00,2026-12-07T00:17:41+01:00,61,Cellular",
-                                        "00:16:40+01:00,2026-12-07T00:18:41+01:00,121,Cellular"}));
+    EXPECT_EQ(Lines(checkpoints), "00:16:40-00:17:41 61 Cellular|00:16:40-00:18:41 121 Cellular|");
     state = {};          // "Clear Log" and scheduled clearing do not touch the history
     Ticks("d", 1, 925);  // with half the last interval and the carry, as the total counts
     Ticks("d", 100), Ticks("u", 61);  // none offline, one 60 s into the next session
@@ -177,14 +173,11 @@ TEST_F(TickEngineTest, EachSessionIsRecordedWithItsCountAndCheckpointedOnceAMinu
     Ticks("u", 2), connection = "Wi-Fi", Ticks("u", 2);
     engine->Suspend(), Ticks("u");                                // a sleep said that did not come
     Ticks("d", 1, 4000), engine->Suspend(), Ticks("d", 1, 4000);  // said, then no link
-    EXPECT_EQ(Lines(sessions),
-              (std::vector<std::string>{"00:16:40+01:00,2026-12-07T00:18:59+01:00,139,Cellular",
-                                        "00:20:40+01:00,2026-12-07T00:21:40+01:00,60,Cellular",
-                                        "00:21:42+01:00,2026-12-07T00:21:47+01:00,6,Cellular",
-                                        "00:21:48+01:00,2026-12-07T00:21:54+01:00,6,Cellular",
-                                        "00:22:03+01:00,2026-12-07T00:22:07+01:00,4,Cellular",
-                                        "00:22:07+01:00,2026-12-07T00:22:08+01:00,2,Wi-Fi",
-                                        "00:22:09+01:00,2026-12-07T00:22:13+01:00,3,Wi-Fi"}));
+    EXPECT_EQ(
+        Lines(sessions),
+        "00:16:40-00:18:59 139 Cellular|00:20:40-00:21:40 60 Cellular|00:21:42-00:21:47 6 "
+        "Cellular|00:21:48-00:21:54 6 Cellular|00:22:03-00:22:07 4 Cellular|00:22:07-00:22:08 "
+        "2 Wi-Fi|00:22:09-00:22:13 3 Wi-Fi|");
 }
 
 // Whatever the answers, sleeps, wakes and failed appends, the history has each counted second once.
