@@ -259,26 +259,22 @@ TEST(Allowance, ViewOfTheHistoryAndTheSessionInProgress) {
 TEST(Allowance, HangsUpTheCountedRasConnectionAtTheLimitAfterANotice) {
     const CountChoice dialUp, vpn{CountedKind::kChosen, ConnectionSource::kRas, "VPN"},
         wifi{CountedKind::kChosen, ConnectionSource::kNetwork, "VPN"}, any{CountedKind::kInternet};
-    const Allowance both = Data(kDay, 3600, 6000, kGB, true), unasked{kDay, 3600};
+    const Allowance both = Data(kDay, 3600, 6000, kGB, true), unasked{kDay, 3600},
+                    time = Data(kDay, 3600, 0, kGB, true), data = Data(kDay, 0, 6000, kGB, true),
+                    second = Data(kDay, 1, 0, kGB, true), byte = Data(kDay, 0, 1, kGB, true),
+                    off = Data(kOff, 3600, 0, kGB, true);
     // The allowance, what counts, the amounts used, the session's (-1: none); two ticks' steps.
     const std::tuple<Allowance, CountChoice, int64_t, int64_t, int64_t, int64_t, const char*>
-        cases[] = {{both, dialUp, 3539, 0, 100, 0, "--"},
-                   {both, vpn, 3540, 0, 100, 0, "N-"},
-                   {both, vpn, 3600, 0, 100, 0, "HH"},
-                   {both, dialUp, 0, 5999, 0, 0, "--"},
-                   {both, dialUp, 0, 4999, 100, 1666, "--"},
-                   {both, dialUp, 0, 5000, 100, 1667, "N-"},
-                   {both, dialUp, 0, 6000, 0, 0, "HH"},
-                   {both, dialUp, 0, 5940, 1, -1, "--"},
-                   {both, dialUp, 0, 5940, 1, 1, "N-"},
-                   {Data(kDay, 1, 0, kGB, true), dialUp, 1, 0, 100, 0, "HH"},
-                   {Data(kDay, 0, 1, kGB, true), dialUp, 0, 1, 100, 0, "HH"},
-                   {both, dialUp, 3600, 6000, -1, 0, "--"},
-                   {Data(kDay, 3600, 0, kGB, true), dialUp, 0, 6000, 100, 6000, "--"},
-                   {Data(kDay, 0, 6000, kGB, true), dialUp, 3600, 0, 100, 0, "--"},
-                   {Data(kOff, 3600, 0, kGB, true), dialUp, 3600, 0, 100, 0, "--"},
-                   {unasked, dialUp, 3600, 0, 100, 0, "--"},
-                   {both, any, 3600, 0, 100, 0, "--"}};
+        cases[] = {
+            {both, dialUp, 3539, 0, 100, 0, "--"},    {both, vpn, 3540, 0, 100, 0, "N-"},
+            {both, vpn, 3600, 0, 100, 0, "HH"},       {both, dialUp, 0, 5999, 0, 0, "--"},
+            {both, dialUp, 0, 4999, 100, 1666, "--"}, {both, dialUp, 0, 5000, 100, 1667, "N-"},
+            {both, dialUp, 0, 6000, 0, 0, "HH"},      {both, dialUp, 0, 5940, 1, -1, "--"},
+            {both, dialUp, 0, 5940, 1, 1, "N-"},      {second, dialUp, 1, 0, 100, 0, "HH"},
+            {byte, dialUp, 0, 1, 100, 0, "HH"},       {both, dialUp, 3600, 6000, -1, 0, "--"},
+            {time, dialUp, 0, 6000, 100, 6000, "--"}, {data, dialUp, 3600, 0, 100, 0, "--"},
+            {off, dialUp, 3600, 0, 100, 0, "--"},     {unasked, dialUp, 3600, 0, 100, 0, "--"},
+            {both, any, 3600, 0, 100, 0, "--"}};
     for (const auto& [allowance, counted, seconds, bytes, session, moved, steps] : cases) {
         AllowanceView view;
         view.usedSeconds = seconds, view.usedBytes = bytes;
