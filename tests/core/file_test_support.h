@@ -41,11 +41,15 @@ class FilesTest : public ::testing::Test {
     const DataPaths paths{(dir / "tavo.ini").string(), (dir / "tavo.dat").string()};
 };
 
-// File calls that fail as a test asks: appends held, creating refused, writes cut, removes undone.
+// File calls that fail as a test asks: appends held, creating refused, writes cut, flushes,
+// replaces and removes failing; a path that is no file said to be one.
 struct FaultyOps : FileOps {
-    bool held = false, full = false, removeFails = false;
+    bool held{}, full{}, removeFails{}, flushFails{}, inUse{}, notAFile{};
     size_t cut = 0;      // the bytes each write gets through, if set
     int heldAfter = -1;  // the appends let through before they are held, if set
+    PathKind KindOf(const std::string& p) override {
+        return notAFile ? PathKind::kFile : FileOps::KindOf(p);
+    }
     std::FILE* Open(const std::string& p, const char* mode, std::string& reason) override {
         held |= mode[0] == 'a' && heldAfter-- == 0;
         if ((held && mode[0] == 'a') || (full && mode[0] == 'w'))
@@ -56,7 +60,10 @@ struct FaultyOps : FileOps {
     bool WriteAll(std::FILE* f, std::string_view bytes) override {
         return FileOps::WriteAll(f, bytes.substr(0, cut ? cut : bytes.npos)) && !cut;
     }
-    bool FlushToDisk(std::FILE* f) override { return std::fflush(f) == 0; }
+    bool FlushToDisk(std::FILE* f) override { return !flushFails && std::fflush(f) == 0; }
+    bool Replace(const std::string& s, const std::string& t, std::string& reason) override {
+        return inUse ? (reason = "it is in use", false) : FileOps::Replace(s, t, reason);
+    }
     void Remove(const std::string& p) override {
         if (!removeFails) FileOps::Remove(p);
     }

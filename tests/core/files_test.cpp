@@ -77,32 +77,21 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
 
 // Each step of a save failing in turn: the file keeps its old bytes and no new file is left.
 TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
-    struct FailingSteps : FileOps {
-        int failing = 0;  // 1 a short write, 2 the flush, 3 the replace
-        PathKind KindOf(const std::string& p) override {
-            return failing == 4 ? PathKind::kFile : FileOps::KindOf(p);
-        }
-        bool WriteAll(std::FILE* f, std::string_view bytes) override {
-            return FileOps::WriteAll(f, bytes.substr(0, failing == 1 ? 2 : 9)) && failing != 1;
-        }
-        bool FlushToDisk(std::FILE* f) override { return failing != 2 && FileOps::FlushToDisk(f); }
-        bool Replace(const std::string& s, const std::string& t, std::string& reason) override {
-            return failing == 3 ? (reason = "it is in use", false) : FileOps::Replace(s, t, reason);
-        }
-    } ops;
+    FaultyOps ops;
     const auto error = [](auto f, const std::string& p) {
         EXPECT_PRED_FORMAT2(testing::IsSubstring, p, ErrorOf(f));
     };
     Write(paths.log, " 1 \r\n");
-    for (ops.failing = 1; ops.failing <= 3; ++ops.failing) {
+    for (int step = 1; step <= 3; ++step) {  // a short write, the flush, the replace
+        ops.cut = step == 1 ? 2 : 0, ops.flushFails = step == 2, ops.inUse = step == 3;
         error([&] { WriteFileAtomically(paths.log, " 2 \r\n", "time log file", ops); },
               "75 The time log file \"" + paths.log + "\" could not be written: " +
-                  (ops.failing == 3 ? "it is in use" : "the disk may be full") + kAdvice);
+                  (step == 3 ? "it is in use" : "the disk may be full") + kAdvice);
         EXPECT_EQ(Read(paths.log) + std::to_string(fs::exists(paths.log + ".new")), " 1 \r\n0");
-        const std::string history = (ops.failing < 3 ? dir / "h" : dir).string();  // 3: a folder
+        const std::string history = (step < 3 ? dir / "h" : dir).string();  // 3: a folder
         error([&] { AppendSession(history, {}, ops); }, "The history file");
     }
-    ops.failing = 4;  // a path that is no file, said to be one: it cannot be opened or read
+    ops.notAFile = true;  // it cannot be opened or read
     error([&] { ReadWholeFile(paths.settings, "x", ops); }, "could not be opened");
     error([&] { ReadWholeFile(dir.string(), "x", ops); }, "the read failed");
     error([&] { WriteFileAtomically((dir / "no" / "f").string(), "", "x"); }, "No such file");
