@@ -334,17 +334,20 @@ TEST(CountedConnection, EachChoiceByItsOwnConnectionsAndTheMenuListsThemOnce) {
               std::tuple("RAS", "the network list", "the network adapters"));
 }
 
-// Each session has what moved from its first reading to its last; none without counters.
+// Each session has what moved from its first reading to its last, a 32-bit counter across its wrap
+// (one that fell by half its range or less was reset); none without counters.
 TEST_F(TickEngineTest, EachSessionHasTheBytesItsCountersMoved) {
     const std::tuple<const char*, uint64_t, uint64_t> steps[] = {
-        {"u", 1000, 100}, {"u", 1500, 300}, {"v", 1600, 300}, {"v", 1700, 360}, {"d", 9000, 900},
-        {"u", 9500, 950}, {"u", 9600, 990}, {"d", 0, 0},      {"u", 5, 5},      {"d", 0, 0}};
+        {"u", 1000, 100}, {"u", 1500, 300}, {"v", 1600, 300},
+        {"v", 1700, 360}, {"d", 9000, 900}, {"u", 4294967200, 2147483748},
+        {"u", 4, 100},    {"d", 0, 0},      {"u", 5, 5},
+        {"d", 0, 0}};
     for (const auto& [script, received, sent] : steps)
-        traffic = {{"ras:a", received, sent}}, Ticks(script);
+        traffic = {{"ras:a", received, sent, true}}, Ticks(script);
     traffic = {}, Ticks("u"), Ticks("d");
     std::string data;
     for (const SessionRecord& s : sessions)
         data += s.data ? std::to_string(s.data->received) + "/" + std::to_string(s.data->sent) + " "
                        : "- ";
-    EXPECT_EQ(data, "600/200 100/60 100/40 0/0 - ");
+    EXPECT_EQ(data, "600/200 100/60 100/100 0/0 - ");
 }
