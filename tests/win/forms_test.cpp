@@ -8,12 +8,9 @@
 
 #include <future>
 
-using C = ConfigDialog;
-
 class FormsTest : public ::testing::Test {
   protected:
-    // The text of the message box the click shows within ms, if any; the box is closed.
-    static std::string Click(Form& form, int id, int ms = 0) {
+    static std::string Click(Form& form, int id, int ms = 0) {  // the message box it shows, closed
         auto box = std::async(std::launch::async, TakeMessageBox, GetCurrentProcessId(), ms);
         return SendMessageA(form.Item(id), BM_CLICK, 0, 0), box.get();
     }
@@ -36,12 +33,12 @@ class FormsTest : public ::testing::Test {
 TEST_F(FormsTest, DialogsAndWindowsDoWhatTheUserAsks) {
     state.options = {false, false, true, "", "2", "x"}, config.Show();
     for (unsigned char c : std::string("1a2-. \x16\b3456789"))  // digits and backspace, at most 5
-        SendMessageA(config.Item(C::kDaysBox), WM_CHAR, c, 1);
-    EXPECT_EQ(config.Text(C::kDaysBox), "13456");
-    config.SetText(C::kDaysBox, "24856");  // refused, and the dialog stays open
-    EXPECT_PRED2(Contains, Click(config, C::kOk, 5000), "for example 24855 days");
-    config.SetText(C::kDaysBox, "1"), Click(config, C::kClearEverySunday);
-    Click(config, C::kOkAndSave);
+        SendMessageA(config.Item(ConfigDialog::kDaysBox), WM_CHAR, c, 1);
+    EXPECT_EQ(config.Text(ConfigDialog::kDaysBox), "13456");
+    config.SetText(ConfigDialog::kDaysBox, "24856");  // refused, and the dialog stays open
+    EXPECT_PRED2(Contains, Click(config, ConfigDialog::kOk, 5000), "for example 24855 days");
+    config.SetText(ConfigDialog::kDaysBox, "1"), Click(config, ConfigDialog::kClearEverySunday);
+    Click(config, ConfigDialog::kOkAndSave);
     EXPECT_EQ(ReadFileBytes(ini) + std::to_string(state.alertLimitSeconds),
               "False\r\nTrue\r\nTrue\r\n1\r\n2\r\nx\r\n93600");
     state.totalSeconds = 500, state.lastScheduledClear = CalendarDate{2026, 12, 6}, clear.Show();
@@ -120,8 +117,7 @@ TEST_F(FormsTest, AllowanceDialogTakesOnlyWhatItCanKeep) {
               std::tuple(true, false, 1, true));
 }
 
-// At this DPI, and laid out again after a move to a monitor at 150% (what Windows sends then): no
-// caption clipped, no control on another, sizes and fonts from twips and points.
+// No caption clipped, no control on another, sizes from twips and fonts from points, at both DPIs.
 TEST_F(FormsTest, LayoutsFitAtThisDpiAndAfterAMoveToAnother) {
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, CreateBitmap(2000, 1000, 1, 32, nullptr));
@@ -161,7 +157,7 @@ TEST_F(FormsTest, LayoutsFitAtThisDpiAndAfterAMoveToAnother) {
                     EXPECT_GT(GetPixel(dc, r.right - 1, y) & 0xFF, 128u) << text << " clipped";
             }
             r.right = MulDiv(1095, to, 1440);  // the OK button, sized by the DPI
-            if (form == &config) GetClientRect(config.Item(C::kOk), &r);
+            if (form == &config) GetClientRect(config.Item(ConfigDialog::kOk), &r);
             EXPECT_EQ(r.right, MulDiv(1095, to, 1440));
         }
     DeleteObject(SelectObject(dc, old)), DeleteDC(dc);

@@ -2,13 +2,12 @@
 #pragma once
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "core/dialup_probe.h"
 #include "store/data_path.h"
 #include "store/wide_text_win.h"
 #include "win/about_box_win.h"
@@ -41,15 +40,13 @@ inline std::string WindowText(HWND hwnd) {  // also of a control of another proc
 inline bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
-template <class Condition>
-bool WaitFor(Condition condition, int timeoutMs = 10000) {
+inline bool WaitFor(auto condition, int timeoutMs = 10000) {
     for (int waited = 0; waited < timeoutMs; waited += 20, Sleep(20))
         if (condition()) return true;
     return condition();
 }
 // The process's top-level window of this class and caption (shown, if asked), once there is one.
-inline HWND WindowOf(DWORD pid, const char* cls, const char* caption, bool shown = false,
-                     int ms = 10000) {
+inline HWND WindowOf(DWORD pid, const char* cls, const char* caption, bool shown, int ms = 10000) {
     for (int waited = 0; waited <= ms; waited += 20, Sleep(20))
         for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption));) {
             DWORD owner = 0;
@@ -65,8 +62,8 @@ inline std::string TakeMessageBox(DWORD processId, int timeoutMs = 10000) {
     return box && PostMessageA(box, WM_COMMAND, IDOK, 0) ? text : "";
 }
 inline void SetRemoteConnection(DWORD value) {  // what the program reads as the connection's state
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\RemoteAccess",
-                    "Remote Connection", REG_DWORD, &value, sizeof value);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kRemoteAccessKey, kRemoteConnectionValue, REG_DWORD, &value,
+                    sizeof value);
 }
 
 // The real program (or a command), started as a user would, killed if a test leaves it running.
@@ -105,12 +102,6 @@ class TimerProcess {
         const HWND status = GetDlgItem(Form("History"), HistoryWindow::kStatus);
         return WaitFor([&] { return Contains(WindowText(status), part); }, ms), WindowText(status);
     }
-    BOOL ForgetIcon() const {  // as a restarting shell does, until it says the taskbar is new
-        NOTIFYICONDATAA icon = {};
-        icon.cbSize = NOTIFYICONDATAA_V1_SIZE, icon.hWnd = Tray(), icon.uID = 1;
-        return Shell_NotifyIconA(NIM_DELETE, &icon);
-    }
-    void NewTaskbar() const { Send(RegisterWindowMessageA("TaskbarCreated")); }
     LRESULT Send(UINT m, WPARAM w = 0, LPARAM l = 0) const { return SendMessageA(Main(), m, w, l); }
     void Post(UINT msg, WPARAM wParam = 0) const { PostMessageA(Main(), msg, wParam, 0); }
     void Menu(int id) const { Post(WM_COMMAND, static_cast<WPARAM>(id)); }
