@@ -46,55 +46,34 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
     EXPECT_EQ(split.substr(split.rfind(',') - 1), "1,a  b");
 }
 
+// Split at local midnight by the clock time passed, a session once a month, none of 0 s listed.
 TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     UsageTable table;
-    // A month's end; a clock set on; summer time's end; a clock that stood; to midnight; data.
-    const std::optional<Traffic> none;
-    for (const auto& [start, end, seconds, name, data] :
-         {std::tuple{"2026-11-30T23:00:00+01:00", "2026-12-01T02:00:00+01:00", 9000, "Cell",
-                     std::optional(Traffic{9000, 900})},
-          {"2026-12-01T08:00:00+01:00", "2026-12-01T08:00:10+01:00", 10, "", none},
-          {"2026-10-25T02:50:00+02:00", "2026-10-25T02:10:00+01:00", 1, "", none},
-          {"2026-12-05T19:00:00+01:00", "2026-12-05T23:00:00+01:00", 14400, "Home, 5G",
-           Traffic{1 << 30, 1 << 20}},
-          {"2026-12-06T12:00:00+01:00", "2026-12-06T12:00:00+01:00", 0, "Cell", none},
-          {"2026-10-31T23:00:00+01:00", "2026-11-01T00:00:00+01:00", 3600, "Cell", none}})
-        table.Add(
-            {ParseLocalTime(start).value(), ParseLocalTime(end).value(), seconds, name, data});
-    using D = DatedUsage;
-    EXPECT_EQ(table.RecentDays(31),
-              (std::vector{D{{2026, 12, 5}, {14400, 1, {1 << 30, 1 << 20}, 0}},
-                           D{{2026, 12, 1}, {5410, 2, {5400, 540}, 1}},
-                           D{{2026, 11, 30}, {3600, 1, {3600, 360}, 0}},
-                           D{{2026, 10, 31}, {3600, 1, {}, 1}}, D{{2026, 10, 25}, {1, 1, {}, 1}}}));
-    EXPECT_EQ(table.RecentDays(1).size(), 1u);
-    EXPECT_EQ(table.RecentMonths(24),
-              (std::vector{D{{2026, 12, 1}, {19810, 4, {(1 << 30) + 5400, (1 << 20) + 540}, 2}},
-                           D{{2026, 11, 1}, {3600, 1, {3600, 360}, 0}},
-                           D{{2026, 10, 1}, {3601, 2, {}, 2}}}));
-    const auto seconds = [&](const CalendarDate& last, int count) {
-        std::vector<int64_t> each;
-        for (const Usage& day : table.Daily(last, count)) each.push_back(day.seconds);
-        return each;
+    for (const char* line :
+         {"2026-11-30T23:00:00+01:00,2026-12-01T02:00:00+01:00,9000,Cell,9000,900",
+          "2026-12-01T08:00:00+01:00,2026-12-01T08:00:10+01:00,10",
+          "2026-10-25T02:50:00+02:00,2026-10-25T02:10:00+01:00,1",  // summer time's end
+          "2026-12-06T12:00:00+01:00,2026-12-06T12:00:00+01:00,0,Cell",
+          "2026-10-31T23:00:00+01:00,2026-11-01T00:00:00+01:00,3600,Cell",  // to midnight
+          "2026-12-31T23:59:59+01:00,2027-01-02T00:00:01+01:00,86402"})
+        table.Add(ParseSessionLine(line).value());
+    const auto rows = [](const std::vector<DatedUsage>& usage) {
+        std::string text;
+        for (const DatedUsage& u : usage)
+            text += std::to_string(u.date.month) + "-" + std::to_string(u.date.day) + " " +
+                    std::to_string(u.usage.seconds) + " " + std::to_string(u.usage.sessions) + "|";
+        return text;
     };
-    EXPECT_EQ(seconds({2026, 12, 2}, 4), (std::vector<int64_t>{0, 3600, 5410, 0}));
-    EXPECT_EQ(ConnectionsText(table.ByConnection({2026, 12, 1}, {2026, 12, 31})) + " | " +
-                  ConnectionsText(table.ByConnection({2026, 10, 25}, {2026, 11, 30})) + " | " +
-                  ConnectionsText(table.ByConnection({2026, 12, 6}, {2026, 12, 6})),  // none of 0 s
-              "Home, 5G 4:00:00 (1.0 GB), Cell 1:30:00 (5.8 KB + unknown), dial-up 0:00:10 | Cell "
-              "2:00:00 (3.9 KB + unknown), dial-up 0:00:01 | ");
-    EXPECT_EQ(
-        DaysAsCsv({{{2026, 12, 5}, {3600000, 3, {5, 6}}}, {{2026, 1, 5}, {3599000, 1, {}, 1}}},
-                  table),
-        "date,online time,seconds,sessions,connections,received,sent\r\n2026-12-05,1000:00:"
-        "00,3600000,3,\"Home, 5G 4:00:00 (1.0 GB)\",5,6\r\n2026-01-05,999:43:20,3599000,1,,,\r\n");
-    table.Add({ParseLocalTime("2026-12-31T23:59:59+01:00").value(),
-               ParseLocalTime("2027-01-02T00:00:01+01:00").value(), 86402, ""});
-    EXPECT_EQ(seconds({2027, 1, 2}, 3), (std::vector<int64_t>{1, 86400, 1}));
-    EXPECT_EQ(table.RecentMonths(1)[0], (D{{2027, 1, 1}, {86401, 1, {}, 1}}));
-    for (const char* name : {"B", "A"}) table.Add({{{2030, 1, 1}}, {{2030, 1, 1}}, 10, name});
-    EXPECT_EQ(ConnectionsText(table.ByConnection({2030, 1, 1}, {2030, 1, 1})),
-              "A 0:00:10, B 0:00:10");  // a tie: by name
+    const auto connections = [&](const CalendarDate& first, const CalendarDate& last) {
+        return ConnectionsText(table.ByConnection(first, last)) + "|";
+    };
+    EXPECT_EQ(rows(table.RecentDays(31)) + " " + rows(table.RecentMonths(24)),
+              "1-2 1 1|1-1 86400 1|12-31 1 1|12-1 5410 2|11-30 3600 1|10-31 3600 1|10-25 1 1| "
+              "1-1 86401 1|12-1 5411 4|11-1 3600 1|10-1 3601 2|");
+    EXPECT_EQ(connections({2026, 10, 25}, {2026, 12, 5}) +
+                  connections({2026, 10, 25}, {2026, 10, 25}) +
+                  connections({2026, 12, 6}, {2026, 12, 6}),
+              "Cell 3:30:00 (9.7 KB + unknown), dial-up 0:00:11|dial-up 0:00:01||");
     std::string scales;  // the data chart's: at least 1 KB, at most 1000 TB, five steps at most
     for (const int64_t most :
          std::vector<int64_t>{0, 7000, 11264, 256000, 1000 << 20, (1000 << 20) + 1, INT64_MAX}) {
