@@ -50,8 +50,8 @@ TEST(HistoryFile, ReadsTheLinesItCanAndCountsTheOthers) {
 TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
     UsageTable table;
     for (const char* line :
-         {"2026-11-30T23:00:00+01:00,2026-12-01T02:00:00+01:00,9000,Cell,9000,900",
-          "2026-12-01T08:00:00+01:00,2026-12-01T08:00:10+01:00,10",
+         {"2026-11-30T23:00:00+01:00,2026-12-01T02:00:00+01:00,10799,Cell,9000,900",
+          "2026-12-01T20:00:00+01:00,2026-12-01T20:00:10+01:00,10",
           "2026-10-25T02:50:00+02:00,2026-10-25T02:10:00+01:00,1",  // summer time's end
           "2026-12-06T12:00:00+01:00,2026-12-06T12:00:00+01:00,0,Cell",
           "2026-10-31T23:00:00+01:00,2026-11-01T00:00:00+01:00,3600,Cell",  // to midnight
@@ -68,12 +68,12 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
         return ConnectionsText(table.ByConnection(first, last)) + "|";
     };
     EXPECT_EQ(rows(table.RecentDays(31)) + " " + rows(table.RecentMonths(24)),
-              "1-2 1 1|1-1 86400 1|12-31 1 1|12-1 5410 2|11-30 3600 1|10-31 3600 1|10-25 1 1| "
-              "1-1 86401 1|12-1 5411 4|11-1 3600 1|10-1 3601 2|");
+              "1-2 1 1|1-1 86400 1|12-31 1 1|12-1 7209 2|11-30 3600 1|10-31 3600 1|10-25 1 1| "
+              "1-1 86401 1|12-1 7210 4|11-1 3600 1|10-1 3601 2|");
     EXPECT_EQ(connections({2026, 10, 25}, {2026, 12, 5}) +
                   connections({2026, 10, 25}, {2026, 10, 25}) +
                   connections({2026, 12, 6}, {2026, 12, 6}),
-              "Cell 3:30:00 (9.7 KB + unknown), dial-up 0:00:11|dial-up 0:00:01||");
+              "Cell 3:59:59 (9.7 KB + unknown), dial-up 0:00:11|dial-up 0:00:01||");
     std::string scales;  // the data chart's: at least 1 KB, at most 1000 TB, five steps at most
     for (const int64_t most :
          std::vector<int64_t>{0, 7000, 11264, 256000, 1000 << 20, (1000 << 20) + 1, INT64_MAX}) {
