@@ -74,6 +74,10 @@ TEST(UsageTable, SplitsSessionsByLocalDayAndMonth) {
                   connections({2026, 10, 25}, {2026, 10, 25}) +
                   connections({2026, 12, 6}, {2026, 12, 6}),
               "Cell 3:59:59 (9.7 KB + unknown), dial-up 0:00:11|dial-up 0:00:01||");
+    EXPECT_EQ(
+        DaysAsCsv({{{2026, 12, 1}, {7209, 2, {5, 6}}}, {{2026, 1, 5}, {3599000, 1, {}, 1}}}, table),
+        "date,online time,seconds,sessions,connections,received,sent\r\n2026-12-01,2:00:09,7209,2,"
+        "\"Cell 1:59:59 (6.4 KB), dial-up 0:00:10\",5,6\r\n2026-01-05,999:43:20,3599000,1,,,\r\n");
     std::string scales;  // the data chart's: at least 1 KB, at most 1000 TB, five steps at most
     for (const int64_t most :
          std::vector<int64_t>{0, 7000, 11264, 256000, 1000 << 20, (1000 << 20) + 1, INT64_MAX}) {
