@@ -26,12 +26,13 @@ static Allowance Data(AllowancePeriod period, int64_t seconds, int64_t bytes, Da
 }
 
 TEST(Allowance, PeriodsStartOnTheirDayOrAShortMonthsLast) {
-    // The period, the day a month starts on, today; the first day and the next period's.
+    // The period, the day it starts on (of the month or week), today; the first and the next's.
     const std::tuple<AllowancePeriod, int, const char*, const char*, const char*> cases[] = {
         {kMonth, 31, "2024-03-01", "2024-02-29", "2024-03-31"},
         {kMonth, 30, "2026-02-28", "2026-02-28", "2026-03-30"},
         {kMonth, 15, "2026-12-20", "2026-12-15", "2027-01-15"},
         {kMonth, 15, "2027-01-14", "2026-12-15", "2027-01-15"},
+        {kWeek, 2, "2027-01-01", "2026-12-28", "2027-01-04"},
         {kDay, 1, "2024-12-31", "2024-12-31", "2025-01-01"}};
     for (const auto& [period, start, today, first, next] : cases)
         EXPECT_EQ(PeriodOf({period, 3600, start, start, 80}, Day(today)),
