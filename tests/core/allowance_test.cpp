@@ -13,8 +13,7 @@ static CalendarDate Day(const std::string& text) {  // "2026-12-07"
     return ParseLocalTime(text + "T00:00:00+00:00").value().date;
 }
 
-// "a|b|" as the options file writes it: "a\r\nb\r\n".
-static std::string Lines(std::string text) {
+static std::string Lines(std::string text) {  // "a|b|" as the file's "a\r\nb\r\n"
     for (size_t at = 0; (at = text.find('|', at)) != text.npos;) text.replace(at, 1, "\r\n");
     return text;
 }

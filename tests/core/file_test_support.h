@@ -1,4 +1,3 @@
-// What the native tests of the files share.
 #pragma once
 #include <gtest/gtest.h>
 

@@ -75,7 +75,6 @@ TEST_F(FilesTest, StartCreatesMissingFilesLoadsEveryOptionAndWritesNothingWhenIt
     EXPECT_EQ(Read(paths.settings) + Read(paths.log), "x");
 }
 
-// Each step of a save failing in turn: the file keeps its old bytes and no new file is left.
 TEST_F(FilesTest, FailedWriteFlushOrReplaceKeepsTheOldFile) {
     FaultyOps ops;
     const auto error = [](auto f, const std::string& p) {

@@ -78,8 +78,14 @@ TEST(Report, EachCommandAndFormat) {
                 "\"leftSeconds\":null,\"allowanceText\":null,\"waitingSessions\":0,"
                 "\"waitingSeconds\":0,\"skippedLines\":0}\n|"},
                none);
-    const std::string table = RunReport({"status"}, none).out;  // what is not there: "-"
-    EXPECT_EQ(table.substr(table.find("session start:"), 23), "session start:      -\r\n");
+    std::string shown;  // what is not there: "-"; of data alone no time left, of 1 s some
+    for (const int64_t seconds : {0, 1}) {
+        const std::string t =
+            RunReport({"status"}, {.allowance = {AllowancePeriod::kDay, seconds, 2, 1, 80, 1}}).out;
+        for (const size_t at : {t.find("session start:"), t.find("left:")})
+            shown += t.substr(at + 20, t.find('\r', at) - at - 20) + "|";
+    }
+    EXPECT_EQ(shown, "-|-|-|0:00:01|");
 }
 
 // A wrong command line says what is wrong on one line and ends with 2. A file that could not be

@@ -59,8 +59,7 @@ class TickEngineTest : public FilesTest, public Clock, public TickHost {
     std::vector<TrafficCount> traffic;
     HistoryRecorder* recorder = nullptr;
     AppState state;
-    // Made anew as at a start, with the state as loaded.
-    std::optional<TickEngine> engine{std::in_place, state, *this, *this};
+    std::optional<TickEngine> engine{std::in_place, state, *this, *this};  // anew at a start
 };
 
 // Time online as it passed, half an interval where the link changed; the labels and one alert.
